@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "context/isp_context.h"
+
+namespace vexa {
+
+// A frame's length byte holds 0x80 | n in seven bits, n counting the bytes from offset 2 up
+// to the checksum; a longer frame cannot be described to the chip.
+inline constexpr size_t kMaxFrameLengthField = 0x7F;
+// The inner part of a data reply (L, opcode, data) as ReadIspReply hands it out.
+using ReplyData = std::array<uint8_t, kMaxDdcReplySize>;
+
+// XOR checksum of bytes, seeded with seed: requests are seeded with the chip's DDC address,
+// replies with 0x50.
+uint8_t FrameChecksum(uint8_t seed, std::span<const uint8_t> bytes);
+
+// Frames body (body[0] = number of bytes that follow: opcode and parameters) as one request
+// and writes it once to currentDdcAddr. Reads no reply. Returns 0, 3 (frame too long or body
+// shorter than it says: nothing sent), 2 (no transport) or the transport's result.
+int32_t SendIspCommand(IspContext& ctx, std::span<const uint8_t> body);
+
+// Sends a prebuilt frame (frame[0] = N, frame[1..N-1] the frame, frame[N] its checksum slot,
+// filled here) and checks the chip's acknowledge. True only when the chip acknowledged;
+// failures are recorded as the first error. An empty frame returns false and records nothing.
+bool SendIspDdcCmd(IspContext& ctx, std::span<uint8_t> frame);
+
+// Reads the acknowledge of the last command into replyBuffer and checks it.
+// Returns 0, 2, 8 (checksum), 11 (not the acknowledge), 12 (defer) or a transport result.
+int32_t ReadIspAck(IspContext& ctx, bool waitFirst);
+
+// Reads a data reply and copies its inner part (L, opcode, data) to out. A frame that carries
+// no ISP data (bytes 2..4 not C2 00 00) returns 0 and leaves out untouched.
+// Returns 0, 2, 7 (null messages only, or a malformed reply), 8 (checksum), 12 or a transport
+// result.
+int32_t ReadIspReply(IspContext& ctx, ReplyData& out);
+
+}  // namespace vexa
