@@ -43,6 +43,11 @@ WallTime RealClock::LocalTime() {
   return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms)};
 }
 
+std::chrono::microseconds RealClock::Now() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
+}
+
 void VirtualClock::Sleep(std::chrono::milliseconds duration) {
   slept_ += std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
 }

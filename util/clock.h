@@ -26,6 +26,8 @@ class Clock {
   // overshoot by a scheduler tick.
   virtual void Spin(std::chrono::microseconds duration) = 0;
   virtual WallTime LocalTime() = 0;
+  // Monotonic time since an arbitrary start, for measuring how long something has taken.
+  virtual std::chrono::microseconds Now() = 0;
 };
 
 // Waits ms milliseconds: 0 returns at once, 1..49 spin, 50 and up sleep.
@@ -40,6 +42,7 @@ class RealClock final : public Clock {
   void Sleep(std::chrono::milliseconds duration) override;
   void Spin(std::chrono::microseconds duration) override;
   WallTime LocalTime() override;
+  std::chrono::microseconds Now() override;
 };
 
 // A clock that never waits: every wait advances its elapsed time instantly. Tests and the
@@ -52,6 +55,7 @@ class VirtualClock final : public Clock {
   void Sleep(std::chrono::milliseconds duration) override;
   void Spin(std::chrono::microseconds duration) override;
   WallTime LocalTime() override;
+  std::chrono::microseconds Now() override { return Elapsed(); }
 
   // Total protocol time that has passed, and the parts of it spent sleeping and spinning.
   std::chrono::microseconds Elapsed() const { return std::chrono::microseconds(slept_ + spun_); }

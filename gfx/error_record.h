@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vexa {
+
+// A backend's error record: the vendor's error code (0 = none) and a text. The first error
+// wins: once a non-zero code is held, later records are ignored until the record is reset.
+class ErrorRecord {
+ public:
+  // Stores code and text only while the held code is 0. A record with code 0 carries just a
+  // text and stays replaceable by the next one.
+  void Record(int32_t code, std::string text);
+  // Code 0 and an empty text.
+  void Clear();
+  // Code 0, text kept: the next Record replaces the text.
+  void ResetCode();
+
+  int32_t code() const { return code_; }
+  const std::string& text() const { return text_; }
+
+ private:
+  int32_t code_ = 0;
+  std::string text_;
+};
+
+// What a backend forgets of its error record when a transaction begins (after the argument
+// check), which decides whether the record describes the last transaction or the first failure
+// since the last clear.
+enum class TransactionReset {
+  kNone,
+  kCode,
+  kCodeAndText,
+};
+
+void ResetForTransaction(ErrorRecord& record, TransactionReset reset);
+
+}  // namespace vexa

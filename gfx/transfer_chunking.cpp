@@ -1,0 +1,20 @@
+#include "gfx/transfer_chunking.h"
+
+#include <algorithm>
+
+#include "gfx/gfx_lib.h"
+
+namespace vexa {
+
+int32_t TransferInChunks(int32_t length, int32_t chunkSize, const ChunkTransfer& transfer) {
+  if (chunkSize <= 0) return gfx_status::kInvalidArgument;
+  for (int32_t offset = 0; offset < length;) {
+    const int32_t chunkLength = std::min(length - offset, chunkSize);
+    const bool isLast = offset + chunkLength == length;
+    if (const int32_t status = transfer({offset, chunkLength, isLast}); status != 0) return status;
+    offset += chunkLength;
+  }
+  return gfx_status::kSuccess;
+}
+
+}  // namespace vexa

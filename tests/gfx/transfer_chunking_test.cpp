@@ -1,0 +1,71 @@
+#include "gfx/transfer_chunking.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "gfx/gfx_lib.h"
+
+namespace vexa {
+
+bool operator==(const TransferChunk& a, const TransferChunk& b) {
+  return std::tie(a.offset, a.length, a.isLast) == std::tie(b.offset, b.length, b.isLast);
+}
+
+void PrintTo(const TransferChunk& c, std::ostream* out) {
+  *out << "{" << c.offset << ", " << c.length << (c.isLast ? ", last}" : "}");
+}
+
+namespace {
+
+std::vector<TransferChunk> ChunksOf(int32_t length, int32_t chunkSize) {
+  std::vector<TransferChunk> chunks;
+  EXPECT_EQ(TransferInChunks(length, chunkSize,
+                             [&](const TransferChunk& chunk) {
+                               chunks.push_back(chunk);
+                               return 0;
+                             }),
+            gfx_status::kSuccess);
+  return chunks;
+}
+
+TEST(ChunkingTest, SplitsIntoChunksOfAtMostTheChunkSize) {
+  struct Case {
+    int32_t length;
+    int32_t chunkSize;
+    std::vector<TransferChunk> chunks;
+  };
+  const Case cases[] = {
+      {40, kAuxChunkSize, {{0, 16, false}, {16, 16, false}, {32, 8, true}}},
+      {32, kAuxChunkSize, {{0, 16, false}, {16, 16, true}}},
+      {1, kAuxChunkSize, {{0, 1, true}}},
+      {8, kMaxDdcReplySize, {{0, 8, true}}},
+      {140, kMaxDdcReplySize, {{0, 131, false}, {131, 9, true}}},
+      {0, kAuxChunkSize, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.length << " bytes by " << c.chunkSize);
+    EXPECT_EQ(ChunksOf(c.length, c.chunkSize), c.chunks);
+  }
+}
+
+TEST(ChunkingTest, FirstFailingChunkEndsTheTransferWithItsStatus) {
+  std::vector<int32_t> offsets;
+  const int32_t status = TransferInChunks(40, kAuxChunkSize, [&](const TransferChunk& chunk) {
+    offsets.push_back(chunk.offset);
+    return chunk.offset == 16 ? -7 : 0;
+  });
+  EXPECT_EQ(status, -7);
+  EXPECT_EQ(offsets, (std::vector<int32_t>{0, 16}));
+}
+
+TEST(ChunkingTest, NonPositiveChunkSizeMovesNothing) {
+  int calls = 0;
+  EXPECT_EQ(TransferInChunks(8, 0, [&](const TransferChunk&) { return ++calls, 0; }),
+            gfx_status::kInvalidArgument);
+  EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
+}  // namespace vexa
