@@ -49,6 +49,7 @@ TEST_F(EngineLogTest, ConsumerTakesEntriesInOrderAndStopsAtTheEnd) {
 
 struct FirstErrorCase {
   const char* name;
+  friend void PrintTo(const FirstErrorCase& c, std::ostream* os) { *os << c.name; }
   int32_t code;
   std::string text;
   int32_t gfxCode;

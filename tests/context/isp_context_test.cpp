@@ -106,6 +106,7 @@ TEST_F(IspContextTest, InitRestoresProgramStartValues) {
 
 struct SettingCase {
   const char* name;
+  friend void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name; }
   IspSettingValues values;
   uint8_t hostAddr;
   uint8_t port2Addr;

@@ -32,6 +32,7 @@ TEST_F(CommandChannelTest, ChecksumFollowsTheChipAddress) {
 
 struct AckCase {
   const char* name;
+  friend void PrintTo(const AckCase& c, std::ostream* os) { *os << c.name; }
   std::vector<uint8_t> reply;
   int32_t status;
 };
@@ -79,6 +80,7 @@ TEST_F(CommandChannelTest, AckReplyLengthsOutsideTheReplyAreaAreNotAnAcknowledge
 
 struct DdcCmdFailure {
   const char* name;
+  friend void PrintTo(const DdcCmdFailure& c, std::ostream* os) { *os << c.name; }
   int32_t writeStatus;
   std::vector<uint8_t> reply;
   int32_t readStatus;

@@ -9,7 +9,7 @@ std::vector<uint8_t> Frame(uint8_t first, uint8_t seed, uint8_t opcode,
   const auto inner = static_cast<uint8_t>(payload.size() + 3);
   std::vector<uint8_t> frame = {
       first, static_cast<uint8_t>(0x80 | (inner + 2)), 0xC2, 0x00, 0x00, inner, opcode};
-  frame.insert(frame.end(), payload.begin(), payload.end());
+  for (uint8_t byte : payload) frame.push_back(byte);
   uint8_t checksum = seed;
   for (uint8_t byte : frame) checksum ^= byte;
   frame.push_back(checksum);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "context/isp_context.h"
+
+namespace vexa {
+
+// Mailbox commands of the running ISP driver: byte 0 is the command's total length, the last
+// byte its check byte.
+inline constexpr std::array<uint8_t, 9> kGetFlashIdCommand = {0x09, 0x1C, 0xFF, 0x00, 0x00,
+                                                              0x20, 0x00, 0x00, 0x44};
+inline constexpr std::array<uint8_t, 4> kResetCommand = {0x04, 0x20, 0x01, 0x25};
+inline constexpr std::array<uint8_t, 3> kBlockStartCommand = {0x03, 0x10, 0x13};
+
+// The erase command for a 16-bit erase code (high byte first), checked by the XOR of its
+// first four bytes.
+constexpr std::array<uint8_t, 5> MakeEraseCommand(uint16_t eraseCode) {
+  const auto high = static_cast<uint8_t>(eraseCode >> 8);
+  const auto low = static_cast<uint8_t>(eraseCode & 0xFF);
+  return {0x05, 0x19, high, low, static_cast<uint8_t>(0x05 ^ 0x19 ^ high ^ low)};
+}
+
+// Reads the buffer-info pointer at DPCD 0x40C and the block it points to, sets the mailbox
+// fields and checks them. False on failure, recorded as the first error.
+bool GetDpcdBufferInfo(IspContext& ctx);
+
+// Decodes the 12-byte buffer-info block in replyBuffer into the mailbox fields, including the
+// status-byte addresses of the two buffer halves.
+void ParseDpcdBufferInfo(IspContext& ctx);
+
+// Places one command (command[0] = its total length) at dpcdBufferAddr: the bytes after the
+// length first, then the length byte, so the driver sees a complete command. Returns 0,
+// 2 (no transport), 3 (malformed command or larger than the buffer: nothing sent) or the
+// transport's result.
+int32_t WriteMailboxCommand(IspContext& ctx, std::span<const uint8_t> command);
+
+// Polls the acknowledge area until the driver posts an answer. Returns 0 for the acknowledge
+// 03 0C F1, 7 for another answer or none within 2000 polls, or the last poll's failed status.
+int32_t WaitMailboxAck(IspContext& ctx);
+
+// Writes 0 to the acknowledge area and reads it back until it is 0. Returns 0, the last
+// failed status, or 7 when the area stays nonzero.
+int32_t ClearMailboxAck(IspContext& ctx);
+
+// Moves the first n bytes of transferBuffer through the two buffer halves (first half of the
+// bytes into the second half, the rest into the first), then awaits and clears the
+// acknowledge. On failure returns the status and sets errorText.
+int32_t SendFwPayload(IspContext& ctx, int n, std::string& errorText);
+
+}  // namespace vexa
