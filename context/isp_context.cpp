@@ -64,6 +64,12 @@ void InitIspContext(IspContext& ctx) {
 
   ctx.loadedDriverFile.reset();
   ctx.loadedFwFile.reset();
+
+  ctx.ispInitSelector = ChipType::kNone;
+  ctx.chipInfo.fill({});
+  ctx.fwFileInfo.fill({});
+  for (std::string& text : ctx.fwFileStatusText) text.clear();
+  for (std::string& text : ctx.connectErrorText) text.clear();
 }
 
 void ResetIspContext(IspContext& ctx) {

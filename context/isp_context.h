@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "context/chip_types.h"
 #include "context/isp_log.h"
 #include "gfx/gfx_lib.h"
 #include "util/clock.h"
@@ -17,15 +18,6 @@ namespace vexa {
 using ByteBuffer = std::vector<uint8_t>;
 // A file image owned by the context; empty optional = no image assigned.
 using OwnedImage = std::optional<ByteBuffer>;
-
-enum class ChipType : int32_t {
-  kNone = 0,
-  kOcelin4100 = 1,
-  kOcelin4150 = 2,
-  kArivane = 3,
-  kSolvenia = 4,
-  kQuivel = 5,
-};
 
 enum class RunStatus : int32_t {
   kNotStarted = 0,
@@ -149,6 +141,18 @@ struct IspContext {
   // Staging buffers of the last driver file and firmware file read.
   OwnedImage loadedDriverFile;
   OwnedImage loadedFwFile;
+
+  // Chip type whose extra ISP-initialisation register writes InitIsp performs (types 5 and 3
+  // have one each). None by default: the field-proven initialisation is without them, so the
+  // tool sends them only when this is set on purpose.
+  ChipType ispInitSelector = ChipType::kNone;
+
+  // Results of the last on-board query, per target: the chip found, the BIN file's versions,
+  // the file's problem (empty when accepted) and the connection error (empty when answered).
+  std::array<ChipInfo, kTargetCount> chipInfo{};
+  std::array<FwFileInfo, kTargetCount> fwFileInfo{};
+  std::array<std::string, kTargetCount> fwFileStatusText;
+  std::array<std::string, kTargetCount> connectErrorText;
 };
 
 // Program-start values: every field back to what the context starts with.

@@ -22,9 +22,6 @@ constexpr uint16_t kMinDpcdBufferSize = 18;
 // DPCD addresses are 20 bits wide; every window the driver names must end below this.
 constexpr uint64_t kDpcdAddressSpaceEnd = 0x100000;
 
-// The driver's acknowledge: 03 0C F1 at ackBufferAddr, byte 0 = 3 once it is posted.
-constexpr std::array<uint8_t, 3> kMailboxAck = {0x03, 0x0C, 0xF1};
-constexpr uint8_t kAckPosted = kMailboxAck[0];
 constexpr int kAckPolls = 2000;
 constexpr uint16_t kEmptyAckPollMs = 3;
 constexpr uint16_t kAckSettleMs = 1;
@@ -213,8 +210,11 @@ int32_t WaitMailboxAck(IspContext& ctx) {
   }
   if (status != isp_status::kOk) return status;
   if (posted != kAckPosted) return isp_status::kUnexpectedReply;
-  const bool isAck = std::equal(kMailboxAck.begin(), kMailboxAck.end(), ctx.replyBuffer.begin());
-  return isAck ? isp_status::kOk : isp_status::kUnexpectedReply;
+  return IsMailboxAck(ctx) ? isp_status::kOk : isp_status::kUnexpectedReply;
+}
+
+bool IsMailboxAck(const IspContext& ctx) {
+  return std::equal(kMailboxAck.begin(), kMailboxAck.end(), ctx.replyBuffer.begin());
 }
 
 int32_t ClearMailboxAck(IspContext& ctx) {

@@ -16,6 +16,13 @@ inline constexpr std::array<uint8_t, 9> kGetFlashIdCommand = {0x09, 0x1C, 0xFF, 
 inline constexpr std::array<uint8_t, 4> kResetCommand = {0x04, 0x20, 0x01, 0x25};
 inline constexpr std::array<uint8_t, 3> kBlockStartCommand = {0x03, 0x10, 0x13};
 
+// The driver's acknowledge at ackBufferAddr; its first byte alone says an answer is posted.
+inline constexpr std::array<uint8_t, 3> kMailboxAck = {0x03, 0x0C, 0xF1};
+inline constexpr uint8_t kAckPosted = kMailboxAck[0];
+
+// True when replyBuffer starts with the driver's acknowledge.
+bool IsMailboxAck(const IspContext& ctx);
+
 // The erase command for a 16-bit erase code (high byte first), checked by the XOR of its
 // first four bytes.
 constexpr std::array<uint8_t, 5> MakeEraseCommand(uint16_t eraseCode) {

@@ -120,6 +120,7 @@ const AuxTransaction* ScriptedGfx::Match(const AuxTransaction& actual) {
     return nullptr;
   }
   ++next_;
+  if (observer_) observer_(actual);
   return &expected;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,11 @@ class ScriptedGfx : public GfxLib {
   const std::vector<AuxTransaction>& Performed() const { return performed_; }
   size_t Remaining() const { return script_.size() - next_; }
 
+  // Called after every transaction, for tests that watch the engine's state on the wire.
+  void SetObserver(std::function<void(const AuxTransaction&)> observer) {
+    observer_ = std::move(observer);
+  }
+
   // Sets the error record that GetErrorCode and GetErrorText report.
   void SetErrorRecord(int32_t code, std::string text);
   int ClearErrorCalls() const { return clearErrorCalls_; }
@@ -81,6 +87,7 @@ class ScriptedGfx : public GfxLib {
   int32_t errorCode_ = 0;
   std::string errorText_;
   int clearErrorCalls_ = 0;
+  std::function<void(const AuxTransaction&)> observer_;
 };
 
 // Hex helpers for readable scripts: Bytes("51 85 C2") == {0x51, 0x85, 0xC2}.
