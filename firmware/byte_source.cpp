@@ -12,8 +12,12 @@ bool ReadFully(ByteSource& source, std::span<uint8_t> out) {
   return done == out.size();
 }
 
-FileByteSource::FileByteSource(const std::string& path)
-    : stream_(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary) {}
+FileByteSource::FileByteSource(const std::string& path) {
+  const std::filesystem::path fsPath(std::u8string(path.begin(), path.end()));
+  // A directory opens as a stream on some systems; it is not a file to read.
+  std::error_code error;
+  if (!std::filesystem::is_directory(fsPath, error)) stream_.open(fsPath, std::ios::binary);
+}
 
 uint64_t FileByteSource::Length() {
   stream_.seekg(0, std::ios::end);
