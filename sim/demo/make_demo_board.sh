@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Writes the demo board into a folder: its board file, the firmware each chip starts with
+# (*-old.bin), the firmware to update it to (*-new.bin) and each chip's ISP driver
+# (*-driver.bin). Flash files left from an earlier demo are removed, so the board starts
+# from the old firmware again.
+#
+# Usage: make_demo_board.sh OUTDIR [path to vexa-mkimage]
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+out="${1:?usage: make_demo_board.sh OUTDIR [vexa-mkimage]}"
+mkimage="${2:-$here/../../build/tools/vexa-mkimage}"
+
+mkdir -p "$out"
+rm -f "$out"/*.flash
+cp "$here/board.ini" "$out/board.ini"
+
+# chip name, chip type, old version bytes, new version bytes, extra options of the new image
+make_chip() {
+  local name="$1" chip="$2" old="$3" new="$4"
+  shift 4
+  "$mkimage" bin --chip "$chip" --version "$old" --seed 1 --out "$out/$name-old.bin"
+  "$mkimage" bin --chip "$chip" --version "$new" --seed 2 "$@" --out "$out/$name-new.bin"
+  "$mkimage" driver --chip "$chip" --out "$out/$name-driver.bin"
+}
+
+make_chip host 1 0x01,0x01,0x00 0x02,0x01,0x05
+make_chip port1 3 0x20,0x45,0x01 0x67,0x45,0x89
+make_chip port2 4 0x00,0x01,0x02 0x03,0x02,0x04 --boot-code 0x0203

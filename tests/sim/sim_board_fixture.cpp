@@ -1,0 +1,91 @@
+#include "tests/sim/sim_board_fixture.h"
+
+#include "context/aux_forwarding.h"
+#include "firmware/chip_geometry.h"
+#include "firmware/chip_query.h"
+#include "firmware/firmware_files.h"
+#include "protocol/isp_init.h"
+
+namespace vexa::testing {
+
+tools::BinImageOptions ImageOptions(sim::ChipModel model, std::array<uint8_t, 3> version,
+                                    std::optional<uint16_t> bootCodeVersion, uint32_t seed) {
+  tools::BinImageOptions options;
+  options.model = model;
+  options.version = version;
+  options.bootCodeVersion = bootCodeVersion;
+  options.seed = seed;
+  return options;
+}
+
+std::vector<uint8_t> BinImage(const tools::BinImageOptions& options) {
+  tools::BuiltFile built = tools::BuildBinImage(options);
+  EXPECT_EQ(built.error, "");
+  return std::move(built.bytes);
+}
+
+std::vector<uint8_t> DriverFile(sim::ChipModel model) {
+  tools::DriverFileOptions options;
+  options.model = model;
+  tools::BuiltFile built = tools::BuildDriverFile(options);
+  EXPECT_EQ(built.error, "");
+  return std::move(built.bytes);
+}
+
+sim::ChipConfig ChipOf(sim::ChipModel model) {
+  sim::ChipConfig config;
+  config.model = model;
+  return config;
+}
+
+void SimBoardTest::BuildBoard(std::array<std::optional<SimChipSetup>, sim::kBoardSlotCount> chips,
+                              sim::BoardSettings settings) {
+  std::array<std::unique_ptr<sim::Chip>, sim::kBoardSlotCount> built;
+  for (size_t slot = 0; slot < chips.size(); ++slot) {
+    if (!chips[slot]) continue;
+    std::vector<uint8_t> flash = std::move(chips[slot]->flash);
+    if (flash.empty()) flash.assign(sim::ProfileOf(chips[slot]->config.model).flashSize, 0xFF);
+    built[slot] = std::make_unique<sim::Chip>(chips[slot]->config, sim::SpiFlash(std::move(flash)));
+  }
+  board = std::make_unique<sim::Board>(settings, std::move(built), clock);
+  gfx = std::make_unique<GfxLibSim>(*board, clock);
+  ctx.activeGfxLib = gfx.get();
+}
+
+FwFileInfo SimBoardTest::StageTarget(size_t index, const std::vector<uint8_t>& driver,
+                                     const std::vector<uint8_t>& bin) {
+  ctx.loadedDriverFile = driver;
+  EXPECT_TRUE(
+      AssignDriverImage(ctx, static_cast<int32_t>(index), static_cast<int32_t>(driver.size())));
+  ctx.loadedFwFile = bin;
+  FwFileInfo info;
+  EXPECT_TRUE(
+      AssignFwImage(ctx, static_cast<int32_t>(index), static_cast<int32_t>(bin.size()), info));
+  return info;
+}
+
+ChipInfo SimBoardTest::QueryTarget(size_t index) {
+  ChipInfo info;
+  if (index != kHostTarget) {
+    EXPECT_EQ(OpenPort(ctx, index, OnOpenFrameFailure::kGiveUp), PortOpen::kOpened);
+  }
+  ctx.currentDdcAddr = ctx.targets[index].ddc2biAddr;
+  EXPECT_TRUE(QueryChip(ctx, info)) << ctx.firstErrorText;
+  if (index != kHostTarget) ClosePort(ctx, index);
+  return info;
+}
+
+std::string SimBoardTest::LogText() const {
+  std::string text;
+  for (size_t i = 0; i < ctx.log.Count(); ++i) text += ctx.log.EntryAt(i).value_or("");
+  return text;
+}
+
+bool SimBoardTest::StartHostDriver() {
+  ctx.targets[kHostTarget].onBoardChipType = ctx.targets[kHostTarget].fileChipType;
+  LoadIspTarget(ctx, kHostTarget);
+  SetChipGeometry(ctx, ctx.currentChipType);
+  return InitIsp(ctx);
+}
+
+}  // namespace vexa::testing
