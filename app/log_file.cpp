@@ -1,0 +1,55 @@
+#include "app/log_file.h"
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+namespace vexa {
+
+namespace {
+
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+}  // namespace
+
+void LogFile::Append(std::string_view text) const {
+  if (text.empty()) return;
+  std::ofstream file(PathFromUtf8(path_), std::ios::binary | std::ios::app);
+  if (!file) return;
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void LogFile::Delete() const {
+  std::error_code error;
+  std::filesystem::remove(PathFromUtf8(path_), error);
+}
+
+std::string LocalDateTimeText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[128] = {};
+  std::strftime(text, sizeof text, "%c", &local);
+  return text;
+}
+
+void WriteLogHeader(const LogFile& log, const std::string& caption, const std::string& dateTime) {
+  log.Append(caption + "\r\n");
+  log.Append("====================================\r\n");
+  log.Append(dateTime);
+  log.Append("\r\n====================================\r\n");
+}
+
+void WriteRunSeparator(const LogFile& log, const std::string& dateTime) {
+  log.Append("-------------------------------------\r\n");
+  log.Append(dateTime);
+  log.Append("\r\n-------------------------------------\r\n");
+}
+
+}  // namespace vexa
