@@ -9,7 +9,7 @@ uint32_t ProgressPercent(uint32_t done, uint32_t total) {
   return (done * 100u / total) & 0xFFu;
 }
 
-RunResultLines DescribeRunResult(IspContext& ctx, RunStatus finalStatus) {
+RunResultLines DescribeRunResult(const IspContext& ctx, RunStatus finalStatus) {
   RunResultLines lines;
   lines.completed = finalStatus == RunStatus::kCompleted;
   lines.result = lines.completed ? "ISP completed!\r\n" : "ISP failed!\r\n";

@@ -18,6 +18,6 @@ struct RunResultLines {
   std::string result;
   std::string errorLine;
 };
-RunResultLines DescribeRunResult(IspContext& ctx, RunStatus finalStatus);
+RunResultLines DescribeRunResult(const IspContext& ctx, RunStatus finalStatus);
 
 }  // namespace vexa

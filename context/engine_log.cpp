@@ -25,16 +25,16 @@ std::optional<std::string> TakeNextLogLine(IspContext& ctx) {
   return entry;
 }
 
-std::string FormatFirstError(IspContext& ctx) {
-  if (ctx.firstErrorCode == isp_status::kDriverCallFailed && ctx.activeGfxLib != nullptr) {
-    const int32_t code = ctx.activeGfxLib->GetErrorCode();
-    const std::string text = ctx.activeGfxLib->GetErrorText();
+std::string FormatFirstError(const IspContext& ctx) {
+  if (ctx.firstErrorCode == isp_status::kDriverCallFailed) {
+    // The transport's record as it was when the failure happened.
+    const int32_t code = ctx.firstErrorGfxCode;
+    const char* text = ctx.firstErrorGfxText.c_str();
     // Small negative codes (-65535..-1) are the backends' own; everything else is a vendor
     // status word, shown in hexadecimal.
-    if (static_cast<uint32_t>(code) >= 0xFFFF0001u) {
-      return StrPrintf("Gfx Error (%d): %s", code, text.c_str());
-    }
-    return StrPrintf("Gfx Error (0x%X): %s", static_cast<uint32_t>(code), text.c_str());
+    if (static_cast<uint32_t>(code) >= 0xFFFF0001u)
+      return StrPrintf("Gfx Error (%d): %s", code, text);
+    return StrPrintf("Gfx Error (0x%X): %s", static_cast<uint32_t>(code), text);
   }
   return StrPrintf("Error (%d): %s", ctx.firstErrorCode, ctx.firstErrorText.c_str());
 }

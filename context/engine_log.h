@@ -20,7 +20,8 @@ void AddIspLog(IspContext& ctx, std::string_view message);
 std::optional<std::string> TakeNextLogLine(IspContext& ctx);
 
 // The user's one-line view of the first error: "Error (%d): %s", or for a failed transport
-// call (code 6) the transport's own record as "Gfx Error (...): %s".
-std::string FormatFirstError(IspContext& ctx);
+// call (code 6) the transport's own record, taken when the failure was recorded, as
+// "Gfx Error (...): %s".
+std::string FormatFirstError(const IspContext& ctx);
 
 }  // namespace vexa

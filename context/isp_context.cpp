@@ -1,5 +1,7 @@
 #include "context/isp_context.h"
 
+#include "context/isp_status.h"
+
 namespace vexa {
 
 namespace {
@@ -102,11 +104,17 @@ void SetFirstError(IspContext& ctx, int32_t code, std::string text) {
   if (ctx.firstErrorCode != 0) return;
   ctx.firstErrorCode = code;
   ctx.firstErrorText = std::move(text);
+  if (code == isp_status::kDriverCallFailed && ctx.activeGfxLib != nullptr) {
+    ctx.firstErrorGfxCode = ctx.activeGfxLib->GetErrorCode();
+    ctx.firstErrorGfxText = ctx.activeGfxLib->GetErrorText();
+  }
 }
 
 void ClearFirstError(IspContext& ctx) {
   ctx.firstErrorCode = 0;
   ctx.firstErrorText.clear();
+  ctx.firstErrorGfxCode = 0;
+  ctx.firstErrorGfxText.clear();
 }
 
 void LoadIspTarget(IspContext& ctx, size_t index) {

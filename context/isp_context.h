@@ -93,6 +93,10 @@ struct IspContext {
   std::atomic<uint32_t> progressTotal{0};
   int32_t firstErrorCode = 0;
   std::string firstErrorText;
+  // For a first error that is a failed transport call (code 6): the transport's own record at
+  // that moment. Later transactions reset some transports' records, so it is kept here.
+  int32_t firstErrorGfxCode = 0;
+  std::string firstErrorGfxText;
 
   // Engine log and the index of the next entry the user interface has not taken.
   IspLog log;

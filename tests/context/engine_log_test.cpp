@@ -85,3 +85,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace vexa::testing
+
+namespace vexa::testing {
+namespace {
+
+class FirstErrorSnapshotTest : public EngineTest {};
+
+TEST_F(FirstErrorSnapshotTest, TransportRecordIsTheOneOfTheFailure) {
+  gfx.SetErrorRecord(-1, "DDC-AUX-Read: failed!");
+  SetFirstError(ctx, 6, "ExecuteRegisterRead: Sending cmd failed!");
+  // A later transaction (closing forwarding, say) resets the transport's own record.
+  gfx.ClearError();
+  EXPECT_EQ(FormatFirstError(ctx), "Gfx Error (-1): DDC-AUX-Read: failed!");
+
+  ClearFirstError(ctx);
+  EXPECT_EQ(FormatFirstError(ctx), "Error (0): ");
+}
+
+}  // namespace
+}  // namespace vexa::testing

@@ -53,6 +53,7 @@ TEST_F(DpcdMailboxTest, ExampleBlockSetsTheWindowAfterATwoMsPause) {
 
 struct PointerCase {
   const char* name;
+  friend void PrintTo(const PointerCase& c, std::ostream* os) { *os << c.name; }
   std::vector<uint8_t> pointer;
   int32_t readStatus;
   int32_t code;
@@ -117,6 +118,7 @@ TEST_F(DpcdMailboxTest, ZeroSizeFailsWithCodeZeroAfterSettingTheFields) {
 
 struct BlockCase {
   const char* name;
+  friend void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
   std::vector<uint8_t> block;
   int32_t code;
   // Empty when the block is accepted.
@@ -291,6 +293,7 @@ TEST_F(DpcdMailboxPayloadTest, BusyHalfIsNotReady) {
 
 struct PayloadLengthCase {
   const char* name;
+  friend void PrintTo(const PayloadLengthCase& c, std::ostream* os) { *os << c.name; }
   uint16_t bufferSize;
   int n;
   bool accepted;
@@ -352,6 +355,7 @@ void Expect(ScriptedGfx& gfx, const AuxTransaction& t) {
 
 struct PayloadFailureCase {
   const char* name;
+  friend void PrintTo(const PayloadFailureCase& c, std::ostream* os) { *os << c.name; }
   // The step of FourBytePayload that goes wrong, and how, repeated `times`.
   size_t step;
   int32_t status;
