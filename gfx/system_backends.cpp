@@ -1,0 +1,17 @@
+#include "gfx/system_backends.h"
+
+#include "gfx/amd/system_adl_api.h"
+#include "gfx/intel/system_cui_driver.h"
+#include "gfx/nvidia/system_nvapi.h"
+
+namespace vexa {
+
+SystemBackends::SystemBackends(Clock& clock)
+    : nvapi_(CreateSystemNvapi()),
+      adl_(CreateSystemAdlApi()),
+      cui_(MakeSystemCuiDriver()),
+      nvidia_(*nvapi_, clock),
+      amd_(*adl_, clock),
+      intel_(*cui_, clock) {}
+
+}  // namespace vexa
