@@ -7,6 +7,7 @@
 #include "util/executable_path.h"
 #include "util/ini_file.h"
 #include "util/utf16_text.h"
+#include "util/utf8_path.h"
 
 namespace vexa {
 
@@ -17,10 +18,6 @@ constexpr const char* kConfigMissing =
     "Please ensure that \"config.ini\" is present and is not corrupted.\r\n";
 // Every integer key is read with this default, so a key written with it counts as missing.
 constexpr int64_t kMissingInteger = -1;
-
-std::filesystem::path PathFromUtf8(const std::string& path) {
-  return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
 
 // Reads the keys of the "Firmware Update" section with the semantics of the platform's INI
 // functions: an integer that is absent, malformed or -1 is missing; an empty string is missing.

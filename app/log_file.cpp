@@ -4,15 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "util/utf8_path.h"
+
 namespace vexa {
-
-namespace {
-
-std::filesystem::path PathFromUtf8(const std::string& path) {
-  return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
-}  // namespace
 
 void LogFile::Append(std::string_view text) const {
   if (text.empty()) return;

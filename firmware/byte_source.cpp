@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "util/utf8_path.h"
+
 namespace vexa {
 
 bool ReadFully(ByteSource& source, std::span<uint8_t> out) {
@@ -13,7 +15,7 @@ bool ReadFully(ByteSource& source, std::span<uint8_t> out) {
 }
 
 FileByteSource::FileByteSource(const std::string& path) {
-  const std::filesystem::path fsPath(std::u8string(path.begin(), path.end()));
+  const std::filesystem::path fsPath = PathFromUtf8(path);
   // A directory opens as a stream on some systems; it is not a file to read.
   std::error_code error;
   if (!std::filesystem::is_directory(fsPath, error)) stream_.open(fsPath, std::ios::binary);

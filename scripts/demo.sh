@@ -1,10 +1,34 @@
 #!/usr/bin/env bash
-# Builds the tool and runs its main job. Until the simulated board exists this is the
-# driver-download scenario of the protocol tests: a driver image is framed, sent to a
-# scripted chip in 117-byte chunks and acknowledged, in virtual time.
+# The tool's main job on the simulated board: builds the tool, creates a demo board in a
+# scratch folder (a host chip and one chip behind each downstream port, all on older
+# firmware, with generated ISP drivers and newer BIN files), then shows the versions,
+# updates all three chips in real time with a progress bar, and shows the versions again.
+#
+# Usage: scripts/demo.sh [SCRATCH_DIR]   (default: build/demo)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+demo="${1:-$root/build/demo}"
 
 "$root/scripts/setup.sh" "$root/build"
-"$root/build/tests/vexa_tests" --gtest_filter='DriverDownloadTest.*:CommandChannelTest.Open*'
+"$root/sim/demo/make_demo_board.sh" "$demo" "$root/build/tools/vexa-mkimage" > /dev/null
+
+# Real time, with a faster AUX channel than the default so the update takes under a minute.
+sed -i -e 's/^VirtualTime = .*/VirtualTime = 0/' -e 's/^AuxLatencyUs = .*/AuxLatencyUs = 100/' \
+  "$demo/board.ini"
+cat > "$demo/Config.ini" <<'CONFIG'
+[Firmware Update]
+DriverFilePath = host-driver.bin
+FWFilePath = host-new.bin
+DriverFilePathP1 = port1-driver.bin
+FWFileP1 = port1-new.bin
+DriverFilePathP2 = port2-driver.bin
+FWFileP2 = port2-new.bin
+CONFIG
+
+cd "$demo"
+vexaisp=("$root/build/cli/vexaisp" --config Config.ini --simulate board.ini)
+"${vexaisp[@]}" versions
+"${vexaisp[@]}" --stats update --yes
+"${vexaisp[@]}" versions
+echo "Log file: $demo/VexaISP.log"

@@ -1,0 +1,26 @@
+#include "app/version_report.h"
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_codes.h"
+#include "context/onboard_query.h"
+
+namespace vexa::cli {
+
+int RunVersions(const CliOptions& options) {
+  CliSession session(options);
+  if (const int opened = session.Open(); opened != kExitSuccess) return opened;
+  std::string report;
+  const AdapterDisplay display = session.Detect(report);
+  if (!display.ready) {
+    PrintError("No chip found: " + display.adapterText + " (" + display.statusText + ")");
+    return kExitNoDevice;
+  }
+  const bool allAnswered = QueryOnBoard(session.ctx(), session.config().fwFilePath);
+  const std::string text = FirmwareVersionReport(session.ctx(), session.config());
+  session.log().Append(text);
+  PrintOut(text);
+  return allAnswered ? kExitSuccess : kExitFailed;
+}
+
+}  // namespace vexa::cli
