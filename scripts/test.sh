@@ -8,6 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 "$root/scripts/setup.sh" "$root/build"
 ctest --test-dir "$root/build" --output-on-failure -j"$(nproc)"
+"$root/build/bench/vexa_sim_update_bench"
 
 "$root/scripts/setup.sh" "$root/build-sanitize" -DVEXA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir "$root/build-sanitize" --output-on-failure -j"$(nproc)"
