@@ -17,7 +17,8 @@ class IspWorker {
   IspWorker(const IspWorker&) = delete;
   IspWorker& operator=(const IspWorker&) = delete;
 
-  // Starts a run; false (and nothing started) while the previous run's thread is still alive.
+  // Starts a run; false (and nothing started) while the previous run's thread is still alive
+  // or when the system cannot create a thread.
   bool Start();
   // Joins the worker thread; returns at once when none is running.
   void Wait();
