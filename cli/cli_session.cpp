@@ -39,7 +39,7 @@ int CliSession::Open() {
     return kExitUsage;
   }
   if (!config_.settings.keepLogFile) log_.Delete();
-  WriteLogHeader(log_, std::string(kProductName) + " v" + kProductVersion, LocalDateTimeText());
+  WriteLogHeader(log_, ProductCaption(), LocalDateTimeText());
 
   if (!options_.tracePath.empty()) {
     trace_.open(PathFromUtf8(options_.tracePath), std::ios::binary | std::ios::trunc);
