@@ -47,8 +47,7 @@ bool SendForwardingCommand(IspContext& ctx, uint8_t opcode, int32_t port, const 
 template <size_t N>
 bool SendHostFrame(IspContext& ctx, const std::array<uint8_t, N>& prebuilt) {
   ctx.currentDdcAddr = kHostForwardingDdcAddr;
-  std::array<uint8_t, N> frame = prebuilt;
-  return SendIspDdcCmd(ctx, frame);
+  return SendPrebuiltFrame(ctx, prebuilt);
 }
 
 }  // namespace

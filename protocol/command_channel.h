@@ -28,6 +28,14 @@ int32_t SendIspCommand(IspContext& ctx, std::span<const uint8_t> body);
 // failures are recorded as the first error. An empty frame returns false and records nothing.
 bool SendIspDdcCmd(IspContext& ctx, std::span<uint8_t> frame);
 
+// Sends a copy of a prebuilt frame (isp_frames.h), so the constant keeps its empty checksum
+// slot.
+template <size_t N>
+bool SendPrebuiltFrame(IspContext& ctx, const std::array<uint8_t, N>& prebuilt) {
+  std::array<uint8_t, N> frame = prebuilt;
+  return SendIspDdcCmd(ctx, frame);
+}
+
 // Reads the acknowledge of the last command into replyBuffer and checks it.
 // Returns 0, 2, 8 (checksum), 11 (not the acknowledge), 12 (defer) or a transport result.
 int32_t ReadIspAck(IspContext& ctx, bool waitFirst);

@@ -4,6 +4,7 @@
 
 #include "context/engine_log.h"
 #include "context/isp_status.h"
+#include "protocol/dpcd_access.h"
 #include "util/text_format.h"
 
 namespace vexa {
@@ -37,23 +38,6 @@ struct PayloadPart {
   uint32_t start;
   uint32_t statusAddr;
 };
-
-// Reads length bytes at addr into replyBuffer.
-int32_t ReadDpcd(IspContext& ctx, uint32_t addr, int32_t length) {
-  if (ctx.activeGfxLib == nullptr) return isp_status::kNoTransport;
-  return ctx.activeGfxLib->NativeAuxRead(addr, ctx.replyBuffer.data(), length);
-}
-
-// Reads one byte at addr into a cleared replyBuffer[0].
-int32_t ReadDpcdByte(IspContext& ctx, uint32_t addr) {
-  ctx.replyBuffer[0] = 0;
-  return ReadDpcd(ctx, addr, 1);
-}
-
-int32_t WriteDpcd(IspContext& ctx, uint32_t addr, std::span<const uint8_t> bytes) {
-  if (ctx.activeGfxLib == nullptr) return isp_status::kNoTransport;
-  return ctx.activeGfxLib->NativeAuxWrite(addr, bytes.data(), static_cast<int32_t>(bytes.size()));
-}
 
 // The transport's largest write per call; at least 1 so that a payload always advances.
 size_t WriteChunkSize(IspContext& ctx) {

@@ -5,6 +5,7 @@
 
 #include "context/engine_log.h"
 #include "context/isp_status.h"
+#include "protocol/dpcd_access.h"
 #include "protocol/dpcd_mailbox.h"
 #include "util/text_format.h"
 
@@ -36,26 +37,20 @@ struct AckPollResult {
   uint8_t posted = 0;
 };
 
-int32_t ReadAckArea(IspContext& ctx, int32_t length) {
-  if (ctx.activeGfxLib == nullptr) return isp_status::kNoTransport;
-  ctx.replyBuffer[0] = 0;
-  return ctx.activeGfxLib->NativeAuxRead(ctx.ackBufferAddr, ctx.replyBuffer.data(), length);
-}
-
 // Polls the first byte of the acknowledge area until the driver posts its answer (3), then
 // reads the whole answer. onPoll runs after every poll.
 template <typename OnPoll>
 AckPollResult PollAckArea(IspContext& ctx, const AckPollTiming& timing, OnPoll onPoll) {
   AckPollResult result;
   for (int poll = 0; poll < timing.polls && result.posted != kAckPosted; ++poll) {
-    result.status = ReadAckArea(ctx, 1);
+    result.status = ReadDpcdByte(ctx, ctx.ackBufferAddr);
     result.posted = result.status == isp_status::kOk ? ctx.replyBuffer[0] : 0;
     const bool failed = result.status != isp_status::kOk;
     if (result.posted == 0 && (!failed || timing.failedReadWaits)) {
       DelayMs(ctx.clock, timing.emptyWaitMs);
     } else if (result.posted == kAckPosted) {
       DelayMs(ctx.clock, timing.settleMs);
-      result.status = ReadAckArea(ctx, static_cast<int32_t>(kMailboxAck.size()));
+      result.status = ReadDpcd(ctx, ctx.ackBufferAddr, static_cast<int32_t>(kMailboxAck.size()));
       result.posted = ctx.replyBuffer[0];
     }
     onPoll();

@@ -7,6 +7,7 @@
 #include "context/engine_log.h"
 #include "context/isp_status.h"
 #include "firmware/chip_geometry.h"
+#include "protocol/dpcd_access.h"
 #include "protocol/dpcd_mailbox.h"
 #include "util/text_format.h"
 
@@ -34,17 +35,6 @@ constexpr size_t kEstimateProbe = 16;
 constexpr int64_t kFirstFamilyWorkDiscount = 0x24000;
 constexpr uint16_t kKeepBootCodeEraseBudget = 5200;
 constexpr uint16_t kEraseBudget = 2200;
-
-int32_t ReadDpcdByte(IspContext& ctx, uint32_t addr) {
-  ctx.replyBuffer[0] = 0;
-  if (ctx.activeGfxLib == nullptr) return isp_status::kNoTransport;
-  return ctx.activeGfxLib->NativeAuxRead(addr, ctx.replyBuffer.data(), 1);
-}
-
-int32_t WriteDpcd(IspContext& ctx, uint32_t addr, std::span<const uint8_t> bytes) {
-  if (ctx.activeGfxLib == nullptr) return isp_status::kNoTransport;
-  return ctx.activeGfxLib->NativeAuxWrite(addr, bytes.data(), static_cast<int32_t>(bytes.size()));
-}
 
 std::array<uint8_t, kAddressRecordSize> AddressRecord(uint32_t flashAddr, uint32_t k) {
   return {0x00,

@@ -6,6 +6,7 @@
 #include "context/engine_log.h"
 #include "context/isp_status.h"
 #include "protocol/command_channel.h"
+#include "protocol/dpcd_access.h"
 #include "protocol/dpcd_mailbox.h"
 #include "protocol/flash_erase.h"
 #include "protocol/isp_frames.h"
@@ -43,21 +44,15 @@ constexpr std::array<std::pair<uint16_t, uint16_t>, 12> kType5IspRegisters = {{
     {0x80AD, 0x00},
 }};
 
-template <size_t N>
-bool SendFrame(IspContext& ctx, const std::array<uint8_t, N>& prebuilt) {
-  std::array<uint8_t, N> frame = prebuilt;
-  return SendIspDdcCmd(ctx, frame);
-}
-
 bool EnterIspMode(IspContext& ctx) {
-  if (!SendFrame(ctx, kIspOpenFrame)) return false;
+  if (!SendPrebuiltFrame(ctx, kIspOpenFrame)) return false;
   if (ctx.ispInitSelector == ChipType::kQuivel) {
     // Results are not used: the chip is prepared as far as it takes the writes.
     for (const auto& [reg, value] : kType5IspRegisters) ExecuteRegisterWordWrite(ctx, reg, value);
     DelayMs(ctx.clock, kType5RegisterSettleMs);
   }
   DelayMs(ctx.clock, kOpenToResetMs);
-  return SendFrame(ctx, kIspReset0Frame);
+  return SendPrebuiltFrame(ctx, kIspReset0Frame);
 }
 
 bool BootDriver(IspContext& ctx) {
@@ -121,10 +116,7 @@ bool GetFlashID(IspContext& ctx) {
   int limit = kFlashIdPollLimit;
   for (int count = 0; count < limit && !answered; ++count) {
     DelayMs(ctx.clock, kFlashIdPollMs);
-    status = ctx.activeGfxLib == nullptr
-                 ? isp_status::kNoTransport
-                 : ctx.activeGfxLib->NativeAuxRead(ctx.ackBufferAddr, ctx.replyBuffer.data(),
-                                                   kFlashIdAnswerLength);
+    status = ReadDpcd(ctx, ctx.ackBufferAddr, kFlashIdAnswerLength);
     const auto& answer = ctx.replyBuffer;
     if (status != isp_status::kOk) {
       limit = kFlashIdPollLimit;
