@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/scratch_dir.h"
 #include "util/clock.h"
 
 namespace vexa {
@@ -13,22 +14,15 @@ namespace {
 // Writes a configuration file into a fresh directory and loads it.
 class ConfigurationTest : public ::testing::Test {
  protected:
-  ConfigurationTest()
-      : dir_(std::filesystem::path(::testing::TempDir()) /
-             ::testing::UnitTest::GetInstance()->current_test_info()->name()) {
-    std::filesystem::create_directories(dir_);
-  }
-  ~ConfigurationTest() override { std::filesystem::remove_all(dir_); }
-
   bool Load(const std::string& text) {
     const std::filesystem::path path = dir_ / "Config.ini";
     std::ofstream(path) << text;
     return LoadConfiguration(ctx, path.string(), config, message);
   }
 
-  std::string Dir() const { return dir_.string() + "/"; }
+  std::string Dir() const { return dir_.path().string() + "/"; }
 
-  std::filesystem::path dir_;
+  const testing::ScratchDir dir_;
   VirtualClock clock;
   IspContext ctx{clock};
   Configuration config;

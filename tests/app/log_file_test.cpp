@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/scratch_dir.h"
+
 namespace vexa {
 namespace {
 
@@ -17,7 +19,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST(LogFile, AppendsTextsAsTheyAreAndDeletesOnRequest) {
-  const std::string path = ::testing::TempDir() + "/log_file_test.log";
+  const testing::ScratchDir dir;
+  const std::string path = (dir / "VexaISP.log").string();
   const LogFile log(path);
   log.Delete();
   log.Delete();  // a missing file is no error
@@ -40,7 +43,8 @@ TEST(LogFile, AppendsTextsAsTheyAreAndDeletesOnRequest) {
 }
 
 TEST(LogFile, UnwritablePathIsSkippedSilently) {
-  const LogFile log(::testing::TempDir() + "/no/such/dir/x.log");
+  const testing::ScratchDir dir;
+  const LogFile log((dir / "no" / "x.log").string());
   log.Append("text\r\n");
   EXPECT_FALSE(std::filesystem::exists(log.path()));
 }

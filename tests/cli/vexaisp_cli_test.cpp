@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/scratch_dir.h"
 #include "tools/image_files.h"
 
 namespace vexa::testing {
@@ -26,12 +27,6 @@ std::string ReadText(const fs::path& path) {
   return text.str();
 }
 
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
-
 std::vector<uint8_t> Built(const tools::BuiltFile& file) {
   EXPECT_EQ(file.error, "");
   return file.bytes;
@@ -39,12 +34,7 @@ std::vector<uint8_t> Built(const tools::BuiltFile& file) {
 
 class VexaispCliTest : public ::testing::Test {
  protected:
-  VexaispCliTest()
-      : dir_(fs::path(::testing::TempDir()) /
-             ("cli_" +
-              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+  VexaispCliTest() {
     tools::BinImageOptions oldImage;
     oldImage.model = sim::ChipModel::kArivane;
     oldImage.version = {0x20, 0x45, 0x01};
@@ -54,14 +44,12 @@ class VexaispCliTest : public ::testing::Test {
     newImage.dataSize = 0x2000;  // a few blocks keep the run short
     tools::DriverFileOptions driver;
     driver.model = sim::ChipModel::kArivane;
-    WriteBytes(dir_ / "old.bin", Built(tools::BuildBinImage(oldImage)));
-    WriteBytes(dir_ / "new.bin", Built(tools::BuildBinImage(newImage)));
-    WriteBytes(dir_ / "driver.bin", Built(tools::BuildDriverFile(driver)));
+    dir_.WriteFile("old.bin", Built(tools::BuildBinImage(oldImage)));
+    dir_.WriteFile("new.bin", Built(tools::BuildBinImage(newImage)));
+    dir_.WriteFile("driver.bin", Built(tools::BuildDriverFile(driver)));
     WriteConfig("");
     WriteBoard("");
   }
-  ~VexaispCliTest() override { fs::remove_all(dir_); }
-
   void WriteConfig(const std::string& extra) {
     std::ofstream(dir_ / "Config.ini")
         << "[Firmware Update]\nDriverFilePath = driver.bin\nFWFilePath = new.bin\n"
@@ -74,7 +62,7 @@ class VexaispCliTest : public ::testing::Test {
   }
 
   RunResult Run(const std::string& args) {
-    const std::string command = "cd '" + dir_.string() +
+    const std::string command = "cd '" + dir_.path().string() +
                                 "' && '" VEXAISP_PATH
                                 "' --config Config.ini --simulate board.ini " +
                                 args + " < /dev/null > out.txt 2> err.txt";
@@ -88,7 +76,7 @@ class VexaispCliTest : public ::testing::Test {
 
   std::string LogFile() { return ReadText(dir_ / "VexaISP.log"); }
 
-  fs::path dir_;
+  const ScratchDir dir_;
 };
 
 size_t Count(const std::string& text, const std::string& part) {
@@ -192,7 +180,7 @@ TEST_F(VexaispCliTest, NoChipAtTheAddressExitsThree) {
 }
 
 TEST_F(VexaispCliTest, InspectDescribesBinAndDriverFilesAndRejectsOthers) {
-  WriteBytes(dir_ / "junk.bin", std::vector<uint8_t>(100, 0x11));
+  dir_.WriteFile("junk.bin", std::vector<uint8_t>(100, 0x11));
   const RunResult result = Run("inspect new.bin driver.bin junk.bin");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out,

@@ -1,9 +1,7 @@
 #include "context/onboard_query.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "tests/sim/sim_board_fixture.h"
+#include "tests/support/scratch_dir.h"
 
 namespace vexa::testing {
 namespace {
@@ -12,31 +10,15 @@ using sim::ChipModel;
 
 class OnBoardQueryTest : public SimBoardTest {
  protected:
-  OnBoardQueryTest()
-      : dir_(std::filesystem::path(::testing::TempDir()) /
-             ("onboard_" +
-              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-    std::filesystem::create_directories(dir_);
-  }
-  ~OnBoardQueryTest() override { std::filesystem::remove_all(dir_); }
-
-  std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::filesystem::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path.string();
-  }
-
-  std::filesystem::path dir_;
+  const ScratchDir dir_;
 };
 
 TEST_F(OnBoardQueryTest, HostOnlyQueriesOneChipWithoutForwarding) {
   BuildHostBoard({ChipOf(ChipModel::kOcelin4100),
                   BinImage(ImageOptions(ChipModel::kOcelin4100, {0x01, 0x01, 0x02}))});
   const FwFilePaths paths = {
-      WriteFile("new.bin", BinImage(ImageOptions(ChipModel::kOcelin4100, {0x03, 0x01, 0x04}))), "",
-      ""};
+      dir_.WriteFile("new.bin", BinImage(ImageOptions(ChipModel::kOcelin4100, {0x03, 0x01, 0x04}))),
+      "", ""};
   ctx.connectErrorText[1] = "stale";
 
   EXPECT_TRUE(QueryOnBoard(ctx, paths));
@@ -54,7 +36,8 @@ TEST_F(OnBoardQueryTest, HostThatRefusesTheOpenFrameStillLetsThePortFileBeRead) 
   host.faults.noAckOpcode = 0x09;
   BuildBoard({SimChipSetup{host, {}}, SimChipSetup{ChipOf(ChipModel::kArivane), {}}, {}});
   const FwFilePaths paths = {
-      "", WriteFile("p1.bin", BinImage(ImageOptions(ChipModel::kArivane, {0x6B, 0x45, 0x89}))), ""};
+      "", dir_.WriteFile("p1.bin", BinImage(ImageOptions(ChipModel::kArivane, {0x6B, 0x45, 0x89}))),
+      ""};
 
   EXPECT_FALSE(QueryOnBoard(ctx, paths));
   EXPECT_EQ(ctx.chipInfo[1].chipType, ChipType::kNone);
@@ -67,8 +50,8 @@ TEST_F(OnBoardQueryTest, EmptyPortShowsTheTransportsErrorAndFilesReportTheirProb
   BuildBoard({SimChipSetup{ChipOf(ChipModel::kArivane), {}}, {}, {}});
   std::vector<uint8_t> unsigned_(0x100, 0x00);
   ctx.fwFileInfo[0].chipType = ChipType::kArivane;  // stale: cleared by the assignment
-  const FwFilePaths paths = {WriteFile("nosig.bin", unsigned_), (dir_ / "missing.bin").string(),
-                             ""};
+  const FwFilePaths paths = {dir_.WriteFile("nosig.bin", unsigned_),
+                             (dir_ / "missing.bin").string(), ""};
 
   EXPECT_FALSE(QueryOnBoard(ctx, paths));
   EXPECT_EQ(ctx.connectErrorText[0], "");

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/firmware/bin_image.h"
+#include "tests/support/scratch_dir.h"
 #include "util/clock.h"
 
 namespace vexa::testing {
@@ -29,35 +28,11 @@ std::vector<uint8_t> WithHead(std::vector<uint8_t> bytes, std::initializer_list<
 
 class FirmwareFilesTest : public ::testing::Test {
  protected:
-  FirmwareFilesTest() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        std::string("firmware_files_") + test->test_suite_name() + "_" + test->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    dir_ = std::filesystem::path(::testing::TempDir()) / name;
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  ~FirmwareFilesTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
-  // Writes a file into the test's directory and returns its UTF-8 path.
-  std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::filesystem::path path = dir_ / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path.string();
-  }
   std::string MissingFile() const { return (dir_ / "missing.bin").string(); }
 
+  const ScratchDir dir_;
   VirtualClock clock;
   IspContext ctx{clock};
-
- private:
-  std::filesystem::path dir_;
 };
 
 TEST_F(FirmwareFilesTest, DriverFileIsStagedInA512ByteRoundedBuffer) {
@@ -68,7 +43,7 @@ TEST_F(FirmwareFilesTest, DriverFileIsStagedInA512ByteRoundedBuffer) {
   for (const Case c : {Case{0x801, 0xA00}, Case{0x800, 0x800}, Case{0xFE00, 0xFE00}}) {
     const std::vector<uint8_t> bytes = Pattern(c.fileSize);
     // A non-ASCII name checks that the path is taken as UTF-8.
-    const std::string path = WriteFile("tr\xC3\xA4iber.bin", bytes);
+    const std::string path = dir_.WriteFile("tr\xC3\xA4iber.bin", bytes);
     int32_t size = -1;
     std::string error = "stale";
     ASSERT_TRUE(LoadDriverFile(ctx, path, size, error)) << c.fileSize;
@@ -87,7 +62,7 @@ TEST_F(FirmwareFilesTest, FwFileIsStagedWithItsExactSize) {
   const std::vector<uint8_t> bytes = Pattern(0x3001);
   int32_t size = -1;
   std::string error;
-  ASSERT_TRUE(LoadFwFile(ctx, WriteFile("fw.bin", bytes), size, error));
+  ASSERT_TRUE(LoadFwFile(ctx, dir_.WriteFile("fw.bin", bytes), size, error));
   EXPECT_EQ(size, 0x3001);
   EXPECT_EQ(error, "");
   EXPECT_EQ(ctx.loadedFwFile, bytes);
@@ -96,7 +71,7 @@ TEST_F(FirmwareFilesTest, FwFileIsStagedWithItsExactSize) {
 TEST_F(FirmwareFilesTest, EmptyFwFileLoadsButIsNotAssigned) {
   int32_t size = -1;
   std::string error;
-  ASSERT_TRUE(LoadFwFile(ctx, WriteFile("empty.bin", {}), size, error));
+  ASSERT_TRUE(LoadFwFile(ctx, dir_.WriteFile("empty.bin", {}), size, error));
   EXPECT_EQ(size, 0);
   FwFileInfo info;
   EXPECT_FALSE(AssignFwImage(ctx, 0, size, info));
@@ -106,7 +81,7 @@ TEST_F(FirmwareFilesTest, EmptyFwFileLoadsButIsNotAssigned) {
 
 TEST_F(FirmwareFilesTest, LoadFailuresReportTheirTextAndReleaseStaging) {
   const std::string missing = MissingFile();
-  const std::string oversized = WriteFile("big.bin", Pattern(0xFE01));
+  const std::string oversized = dir_.WriteFile("big.bin", Pattern(0xFE01));
   struct Case {
     const char* name;
     bool driver;
@@ -145,7 +120,7 @@ TEST_F(FirmwareFilesTest, DriverFileSizeDecidesWhetherItIsAssigned) {
     const std::vector<uint8_t> bytes = Pattern(c.fileSize);
     int32_t size = 0;
     std::string error;
-    ASSERT_TRUE(LoadDriverFile(ctx, WriteFile("driver.bin", bytes), size, error));
+    ASSERT_TRUE(LoadDriverFile(ctx, dir_.WriteFile("driver.bin", bytes), size, error));
     ctx.targets[1].driverImage = ByteBuffer(16, 0xAB);
     EXPECT_EQ(AssignDriverImage(ctx, 1, size), c.assigned) << c.fileSize;
     if (c.assigned) {

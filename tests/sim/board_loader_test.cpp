@@ -9,6 +9,7 @@
 #include "firmware/firmware_files.h"
 #include "gfx/sim/gfx_lib_sim.h"
 #include "tests/sim/sim_board_fixture.h"
+#include "tests/support/scratch_dir.h"
 #include "util/binary_file.h"
 
 namespace vexa::testing {
@@ -20,15 +21,6 @@ using sim::ChipModel;
 // Board files and their images in a folder of their own, removed afterwards.
 class BoardLoaderTest : public ::testing::Test {
  protected:
-  BoardLoaderTest()
-      : dir_(std::filesystem::path(::testing::TempDir()) /
-             ("vexa_board_" +
-              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  ~BoardLoaderTest() override { std::filesystem::remove_all(dir_); }
-
   std::filesystem::path Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     EXPECT_TRUE(WriteBinaryFile(dir_ / name, bytes));
     return dir_ / name;
@@ -47,7 +39,7 @@ class BoardLoaderTest : public ::testing::Test {
     return ReadBinaryFile(dir_ / name);
   }
 
-  std::filesystem::path dir_;
+  const ScratchDir dir_;
   VirtualClock clock_;
 };
 

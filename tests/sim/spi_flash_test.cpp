@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_dir.h"
 #include "tests/support/scripted_gfx.h"
 #include "util/binary_file.h"
 
@@ -24,14 +25,14 @@ TEST(SpiFlash, ProgrammingClearsBitsAndErasingSetsThem) {
 }
 
 TEST(SpiFlash, WritesEveryChangeThroughToItsFile) {
-  const auto file = std::filesystem::path(::testing::TempDir()) / "vexa_spi_flash_test.flash";
+  const ScratchDir dir;
+  const auto file = dir / "host.flash";
   ASSERT_TRUE(WriteBinaryFile(file, Bytes("FF FF FF FF")));
   sim::SpiFlash flash(Bytes("FF FF FF FF"), file);
   EXPECT_TRUE(flash.Program(2, Bytes("AB")));
   EXPECT_EQ(ReadBinaryFile(file), Bytes("FF FF AB FF"));
   EXPECT_TRUE(flash.Erase(0, 4));
   EXPECT_EQ(ReadBinaryFile(file), Bytes("FF FF FF FF"));
-  std::filesystem::remove(file);
 }
 
 // A change the file cannot take is refused as a whole, so memory and file never disagree.

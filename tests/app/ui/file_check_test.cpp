@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <ostream>
+
+#include "tests/support/scratch_dir.h"
 
 namespace vexa::ui {
 namespace {
@@ -12,15 +13,13 @@ namespace {
 class FileCheckTest : public ::testing::Test {
  protected:
   FileCheckTest() {
-    std::filesystem::create_directories(dir_);
     for (const char* name : {"driver.bin", "host.bin", "p1.bin"}) std::ofstream(dir_ / name) << "x";
   }
-  ~FileCheckTest() override { std::filesystem::remove_all(dir_); }
 
   std::string Present(const char* name) const { return (dir_ / name).string(); }
   std::string Missing(const char* name) const { return (dir_ / "missing" / name).string(); }
 
-  const std::filesystem::path dir_ = std::filesystem::path(::testing::TempDir()) / "file_check";
+  const vexa::testing::ScratchDir dir_;
 };
 
 TEST_F(FileCheckTest, StartNeedsAFirmwareFileAndTheDriver) {

@@ -1,0 +1,37 @@
+#include "tests/support/scratch_dir.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+namespace vexa::testing {
+
+ScratchDir::ScratchDir() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string("vexa_") + test->test_suite_name() + "." + test->name() + "." +
+                     std::to_string(::getpid());
+  std::replace(name.begin(), name.end(), '/', '_');  // parameterised names hold slashes
+  path_ = std::filesystem::path(::testing::TempDir()) / name;
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+  std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::WriteFile(const std::string& name, std::span<const uint8_t> bytes) const {
+  const std::filesystem::path file = path_ / name;
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  EXPECT_TRUE(out.good()) << "cannot write " << file;
+  return file.string();
+}
+
+}  // namespace vexa::testing
