@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/product.h"
 #include "util/utf8_path.h"
 
 namespace vexa {
@@ -38,6 +39,11 @@ void WriteLogHeader(const LogFile& log, const std::string& caption, const std::s
   log.Append("====================================\r\n");
   log.Append(dateTime);
   log.Append("\r\n====================================\r\n");
+}
+
+void StartToolLog(const LogFile& log, bool keepOldLog) {
+  if (!keepOldLog) log.Delete();
+  WriteLogHeader(log, ProductCaption(), LocalDateTimeText());
 }
 
 void WriteRunSeparator(const LogFile& log, const std::string& dateTime) {

@@ -29,6 +29,10 @@ std::string LocalDateTimeText();
 // Start-up header: the caption line and the date between two lines of 36 '='.
 void WriteLogHeader(const LogFile& log, const std::string& caption, const std::string& dateTime);
 
+// A front end's start-up: deletes the old log unless it is to be kept, then writes the header
+// with the product caption and the local date and time.
+void StartToolLog(const LogFile& log, bool keepOldLog);
+
 // Written before each run: the date between two lines of 37 '-'.
 void WriteRunSeparator(const LogFile& log, const std::string& dateTime);
 

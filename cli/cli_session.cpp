@@ -1,16 +1,11 @@
 #include "cli/cli_session.h"
 
+#include "app/adapter_refresh.h"
 #include "cli/console.h"
 #include "cli/exit_codes.h"
 #include "util/utf8_path.h"
 
 namespace vexa::cli {
-
-namespace {
-
-constexpr const char* kReportEnd = ".....................................\r\n";
-
-}  // namespace
 
 int CliSession::Open() {
   std::string configPath = options_.configPath;
@@ -21,25 +16,18 @@ int CliSession::Open() {
   }
 
   // The transport first: a board in virtual time gives the engine its clock.
-  if (!options_.simulateBoard.empty()) {
-    std::string error;
-    simulated_ = LoadSimulatedBoard(options_.simulateBoard, error);
-    if (!simulated_) {
-      PrintError("Board file: " + error);
-      return kExitUsage;
-    }
-    clock_ = simulated_->clock.get();
-  } else {
-    system_ = std::make_unique<SystemBackends>(realClock_);
+  transport_ = OpenToolTransport(options_.simulateBoard, message);
+  if (!transport_) {
+    PrintError(message);
+    return kExitUsage;
   }
-  ctx_ = std::make_unique<IspContext>(*clock_);
+  ctx_ = std::make_unique<IspContext>(*transport_->clock);
 
   if (!LoadConfiguration(*ctx_, configPath, config_, message)) {
     PrintError(configPath + ": " + message);
     return kExitUsage;
   }
-  if (!config_.settings.keepLogFile) log_.Delete();
-  WriteLogHeader(log_, ProductCaption(), LocalDateTimeText());
+  StartToolLog(log_, config_.settings.keepLogFile);
 
   if (!options_.tracePath.empty()) {
     trace_.open(PathFromUtf8(options_.tracePath), std::ios::binary | std::ios::trunc);
@@ -52,24 +40,29 @@ int CliSession::Open() {
 }
 
 AdapterDisplay CliSession::Detect(std::string& report) {
-  GfxBackends backends = system_ ? system_->Backends() : GfxBackends{};
-  if (simulated_) backends.simulator = simulated_->gfx.get();
-  AdapterDetector detector(backends, config_.settings.adapterType);
-
-  uint32_t displayId = config_.settings.presetDisplayId;
-  const int32_t result =
-      detector.DetectAdapter(&displayId, ctx_->targets[kHostTarget].ddc2biAddr, &report);
-  detected_ = detector.ActiveTransport();
-  if (detected_ != nullptr) {
-    ctx_->activeGfxLib = detected_;
+  AdapterRefresh refresh = DetectAndLogAdapter(transport_->backends, config_.settings,
+                                               ctx_->targets[kHostTarget].ddc2biAddr, log_);
+  if (refresh.transport != nullptr) {
+    ctx_->activeGfxLib = refresh.transport;
     if (trace_.is_open() || options_.stats) {
-      tracing_ = std::make_unique<TracingGfxLib>(*detected_, trace_.is_open() ? &trace_ : nullptr);
+      tracing_ =
+          std::make_unique<TracingGfxLib>(*refresh.transport, trace_.is_open() ? &trace_ : nullptr);
       ctx_->activeGfxLib = tracing_.get();
     }
   }
-  log_.Append(report);
-  log_.Append(kReportEnd);
-  return DescribeAdapter(detector, config_.settings.adapterType, result, detected_, displayId);
+  report = std::move(refresh.report);
+  return refresh.display;
+}
+
+int CliSession::OpenConnected() {
+  if (const int opened = Open(); opened != kExitSuccess) return opened;
+  std::string report;
+  const AdapterDisplay display = Detect(report);
+  if (!display.ready) {
+    PrintError("No chip found: " + display.adapterText + " (" + display.statusText + ")");
+    return kExitNoDevice;
+  }
+  return kExitSuccess;
 }
 
 }  // namespace vexa::cli

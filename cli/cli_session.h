@@ -2,18 +2,15 @@
 
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/adapter_display.h"
 #include "app/configuration.h"
 #include "app/log_file.h"
 #include "app/product.h"
-#include "app/simulated_board.h"
+#include "app/tool_transport.h"
 #include "cli/cli_options.h"
 #include "context/isp_context.h"
-#include "gfx/adapter_detection.h"
-#include "gfx/system_backends.h"
 #include "gfx/tracing_gfx_lib.h"
 
 namespace vexa::cli {
@@ -31,27 +28,26 @@ class CliSession {
   int Open();
 
   // Adapter detection as the dialog's refresh does it, with the report written to the log
-  // file. The context's transport is the detected one (wrapped for --trace and --stats).
+  // file (and into report). The context's transport is the detected one (wrapped for --trace
+  // and --stats).
   AdapterDisplay Detect(std::string& report);
 
+  // Open, then Detect; kExitSuccess when the chip answered, else the exit code with its error
+  // line printed. For the commands that talk to the chip.
+  int OpenConnected();
+
   IspContext& ctx() { return *ctx_; }
-  Clock& clock() { return *clock_; }
+  Clock& clock() { return *transport_->clock; }
   const Configuration& config() const { return config_; }
   const LogFile& log() const { return log_; }
-  // The detected transport itself (not the trace wrapper); null before a successful detection.
-  GfxLib* transport() const { return detected_; }
   const TracingGfxLib* tracing() const { return tracing_.get(); }
 
  private:
   const CliOptions& options_;
   Configuration config_;
   LogFile log_{kLogFileName};
-  RealClock realClock_;
-  Clock* clock_ = &realClock_;
-  std::unique_ptr<SimulatedBoard> simulated_;
-  std::unique_ptr<SystemBackends> system_;
+  std::unique_ptr<ToolTransport> transport_;
   std::unique_ptr<IspContext> ctx_;
-  GfxLib* detected_ = nullptr;
   std::ofstream trace_;
   std::unique_ptr<TracingGfxLib> tracing_;
 };

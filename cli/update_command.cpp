@@ -2,8 +2,8 @@
 #include <iostream>
 #include <thread>
 
+#include "app/run_control.h"
 #include "app/run_report.h"
-#include "app/run_staging.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/console.h"
@@ -11,7 +11,6 @@
 #include "cli/interrupt_guard.h"
 #include "cli/progress_bar.h"
 #include "context/engine_log.h"
-#include "context/isp_worker.h"
 #include "util/text_format.h"
 
 namespace vexa::cli {
@@ -56,32 +55,25 @@ void PrintStats(const CliSession& session, std::chrono::microseconds protocolTim
 
 int RunUpdate(const CliOptions& options) {
   CliSession session(options);
-  if (const int opened = session.Open(); opened != kExitSuccess) return opened;
-  std::string report;
-  const AdapterDisplay display = session.Detect(report);
-  if (!display.ready) {
-    PrintError("No chip found: " + display.adapterText + " (" + display.statusText + ")");
-    return kExitNoDevice;
-  }
+  if (const int opened = session.OpenConnected(); opened != kExitSuccess) return opened;
   if (!Confirmed(options)) {
     PrintError("Update cancelled.");
     return kExitFailed;
   }
 
   IspContext& ctx = session.ctx();
-  WriteRunSeparator(session.log(), LocalDateTimeText());
-  StageRunFiles(ctx, session.config());
-
   const auto protocolStart = session.clock().Now();
   const auto wallStart = std::chrono::steady_clock::now();
   ProgressBar bar(StderrIsTerminal());
   RunStatus finalStatus = RunStatus::kNotStarted;
   {
     InterruptGuard guard;
-    // The worker opens the transport on its own thread; this thread opens it again after.
-    session.transport()->Uninitialize();
-    IspWorker worker(ctx);
-    worker.Start();
+    RunControl run(ctx, session.log());
+    if (!run.Start(session.config())) {
+      PrintError(kRunStartFailed);
+      session.log().Append(kRunStartFailed);
+      return kExitFailed;
+    }
     for (;;) {
       finalStatus = ctx.runStatus.load(std::memory_order_acquire);
       TakeLogLines(session, bar);
@@ -93,8 +85,7 @@ int RunUpdate(const CliOptions& options) {
       }
       std::this_thread::sleep_for(kPollPeriod);
     }
-    worker.Wait();
-    session.transport()->Initialize();
+    run.Finish();
   }
   bar.Show(ProgressPercent(ctx.progressDone.load(), ctx.progressTotal.load()));
   bar.Finish();

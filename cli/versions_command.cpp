@@ -9,13 +9,7 @@ namespace vexa::cli {
 
 int RunVersions(const CliOptions& options) {
   CliSession session(options);
-  if (const int opened = session.Open(); opened != kExitSuccess) return opened;
-  std::string report;
-  const AdapterDisplay display = session.Detect(report);
-  if (!display.ready) {
-    PrintError("No chip found: " + display.adapterText + " (" + display.statusText + ")");
-    return kExitNoDevice;
-  }
+  if (const int opened = session.OpenConnected(); opened != kExitSuccess) return opened;
   const bool allAnswered = QueryOnBoard(session.ctx(), session.config().fwFilePath);
   const std::string text = FirmwareVersionReport(session.ctx(), session.config());
   session.log().Append(text);

@@ -36,11 +36,6 @@ inline QColor ToQColor(ui::Rgb color) {
   return QColor(color.red, color.green, color.blue);
 }
 
-inline ui::Rgb ToRgb(const QColor& color) {
-  return {static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
-          static_cast<uint8_t>(color.blue())};
-}
-
 inline QRect ToQRect(const ui::PixelRect& rect) {
   return QRect(rect.x, rect.y, rect.width, rect.height);
 }

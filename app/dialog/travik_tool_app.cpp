@@ -10,10 +10,8 @@
 #include "app/dialog/qt_text.h"
 #include "app/dialog/travik_tool_dlg.h"
 #include "app/product.h"
-#include "app/simulated_board.h"
+#include "app/tool_transport.h"
 #include "context/isp_context.h"
-#include "gfx/system_backends.h"
-#include "util/clock.h"
 
 namespace vexa::dialog {
 
@@ -26,15 +24,6 @@ void ReportError(const QString& text, bool interactive) {
   std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
   if (interactive) QMessageBox::critical(nullptr, ToQString(kProductName), text);
 }
-
-// The transport the dialog detects over, and the clock every wait of the tool goes through.
-struct Transport {
-  RealClock realClock;
-  Clock* clock = &realClock;
-  std::unique_ptr<SimulatedBoard> simulated;
-  std::unique_ptr<SystemBackends> system;
-  GfxBackends backends;
-};
 
 }  // namespace
 
@@ -96,25 +85,17 @@ int VexaTravikToolApp::InitInstance() {
   const bool interactive = options->screenshotPath.isEmpty();
 
   // The transport first: a simulated board in virtual time gives the engine its clock.
-  Transport transport;
-  if (!options->simulateBoard.empty()) {
-    std::string error;
-    transport.simulated = LoadSimulatedBoard(options->simulateBoard, error);
-    if (!transport.simulated) {
-      ReportError(ToQString("Board file: " + error), interactive);
-      return kExitUsage;
-    }
-    transport.clock = transport.simulated->clock.get();
-    transport.backends.simulator = transport.simulated->gfx.get();
-  } else {
-    transport.system = std::make_unique<SystemBackends>(transport.realClock);
-    transport.backends = transport.system->Backends();
+  std::string error;
+  const std::unique_ptr<ToolTransport> transport = OpenToolTransport(options->simulateBoard, error);
+  if (!transport) {
+    ReportError(ToQString(error), interactive);
+    return kExitUsage;
   }
-  IspContext ctx(*transport.clock);
+  IspContext ctx(*transport->clock);
   InitIspContext(ctx);
 
   DialogSetup setup;
-  setup.backends = transport.backends;
+  setup.backends = transport->backends;
   setup.configPath = options->configPath;
   VexaTravikToolDlg dialog(ctx, setup);
   if (!interactive) return RenderScreenshot(dialog, *options);

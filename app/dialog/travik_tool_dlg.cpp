@@ -11,6 +11,7 @@
 #include "app/dialog/dialog_font.h"
 #include "app/dialog/qt_text.h"
 #include "app/dialog/system_menu.h"
+#include "app/run_control.h"
 #include "app/ui/main_layout.h"
 #include "app/ui/run_poll.h"
 
@@ -18,10 +19,12 @@ namespace vexa::dialog {
 
 namespace {
 
-constexpr const char* kAboutItem = "&About Korvane Travik Tool...";
 constexpr const char* kExitRefused =
     "Not allowed to exit!\r\nISP is still running!\r\nPlease wait!";
-constexpr const char* kWorkerFailed = "Start Vexa ISP work thread... failed!\r\n";
+
+QString AboutItemText() {
+  return ToQString(std::string("&About ") + kProductName + "...");
+}
 
 constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
                                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -79,7 +82,7 @@ void VexaTravikToolDlg::InitDialog(const std::string& configPath) {
 }
 
 void VexaTravikToolDlg::OfferAbout() {
-  aboutInSystemMenu_ = AddAboutToSystemMenu(*this, QString::fromUtf8(kAboutItem));
+  aboutInSystemMenu_ = AddAboutToSystemMenu(*this, AboutItemText());
   if (aboutInSystemMenu_) return;
   // Without a system menu: F1, and the dialog's context menu (contextMenuEvent).
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -92,7 +95,7 @@ void VexaTravikToolDlg::contextMenuEvent(QContextMenuEvent* event) {
     return;
   }
   QMenu menu(this);
-  menu.addAction(QString::fromUtf8(kAboutItem), this, &VexaTravikToolDlg::ShowAbout);
+  menu.addAction(AboutItemText(), this, &VexaTravikToolDlg::ShowAbout);
   menu.exec(event->globalPos());
 }
 
@@ -170,28 +173,26 @@ QWidget* VexaTravikToolDlg::CreateFilePanel() {
 QWidget* VexaTravikToolDlg::CreateDevicePanel() {
   devicePanel_ = new CSimpleProgDlg(session_.config(), units_, this);
   devicePanel_->Initialize();
-  ui::DevicePanelDisplay display;
-  {
-    const BusyCursor busy;
-    display = session_.QueryDevicePanel();
-  }
-  devicePanel_->Show(display);
-  if (!display.updateAllowed) controlStates_.UpdateNotAllowed();
-  ApplyControlStates();
+  ShowQueriedPanel(*devicePanel_, [this] { return session_.QueryDevicePanel(); });
   return devicePanel_;
 }
 
 QWidget* VexaTravikToolDlg::CreateVersionPanel() {
   versionPanel_ = new CSingleIspDlg(units_, this);
-  ui::VersionPanelDisplay display;
+  ShowQueriedPanel(*versionPanel_, [this] { return session_.QueryVersionPanel(); });
+  return versionPanel_;
+}
+
+template <typename Panel, typename Query>
+void VexaTravikToolDlg::ShowQueriedPanel(Panel& panel, Query query) {
+  decltype(query()) display;
   {
     const BusyCursor busy;
-    display = session_.QueryVersionPanel();
+    display = query();
   }
-  versionPanel_->Show(display);
+  panel.Show(display);
   if (!display.updateAllowed) controlStates_.UpdateNotAllowed();
   ApplyControlStates();
-  return versionPanel_;
 }
 
 void VexaTravikToolDlg::FilesChecked(bool startAllowed) {
@@ -202,7 +203,7 @@ void VexaTravikToolDlg::FilesChecked(bool startAllowed) {
 void VexaTravikToolDlg::StartRun() {
   if (!controlStates_.startEnabled()) return;
   if (!session_.StartRun()) {
-    AppendOutput(kWorkerFailed);
+    AppendOutput(kRunStartFailed);
     return;
   }
   pollTimer_.start();

@@ -90,6 +90,10 @@ class VexaTravikToolDlg : public QDialog {
   QWidget* CreateFilePanel();
   QWidget* CreateDevicePanel();
   QWidget* CreateVersionPanel();
+  // Fills a one-step panel from its query, run under a busy cursor; a panel that does not
+  // allow the update disables it.
+  template <typename Panel, typename Query>
+  void ShowQueriedPanel(Panel& panel, Query query);
   void AppendOutput(const std::string& text);
   void ShowAdapter(const AdapterDisplay& display);
   void FilesChecked(bool startAllowed);

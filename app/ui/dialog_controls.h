@@ -18,7 +18,6 @@ class DialogControls {
   void RunStarted() { running_ = true; }
   void RunEnded();
 
-  bool adapterReady() const { return adapterReady_; }
   bool running() const { return running_; }
   bool startEnabled() const { return start_ && !running_; }
   bool getFwVersionEnabled() const { return getFwVersion_ && !running_; }

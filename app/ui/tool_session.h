@@ -6,10 +6,10 @@
 #include "app/adapter_display.h"
 #include "app/configuration.h"
 #include "app/log_file.h"
+#include "app/run_control.h"
 #include "app/ui/one_step_display.h"
 #include "app/ui/run_poll.h"
 #include "context/isp_context.h"
-#include "context/isp_worker.h"
 #include "gfx/adapter_detection.h"
 
 namespace vexa::ui {
@@ -45,18 +45,17 @@ class ToolSession {
   // "Start": writes the run separator to the log, loads every target's files, closes the
   // transport on this thread and starts the worker. False when the worker could not be
   // started (the transport is then open again on this thread). No run may be under way.
-  bool StartRun();
-  bool RunInProgress() const { return runInProgress_; }
+  bool StartRun() { return runControl_.Start(config_); }
+  bool RunInProgress() const { return runControl_.InProgress(); }
   // One look at the run, its texts written to the log file. The look that sees the end waits
   // for the worker thread to finish with the transport, then opens it again on this thread.
   RunTick PollRun();
   // Blocks until the worker thread of the current run has ended; PollRun still reports the
   // end. For callers that must not race the worker, such as tests.
-  void WaitForWorker() { worker_.Wait(); }
+  void WaitForWorker() { runControl_.WaitForWorker(); }
 
   Configuration& config() { return config_; }
   const Configuration& config() const { return config_; }
-  const LogFile& log() const { return log_; }
   const IspContext& ctx() const { return ctx_; }
 
  private:
@@ -64,8 +63,7 @@ class ToolSession {
   GfxBackends backends_;
   LogFile log_;
   Configuration config_;
-  IspWorker worker_;
-  bool runInProgress_ = false;
+  RunControl runControl_{ctx_, log_};
 };
 
 }  // namespace vexa::ui
