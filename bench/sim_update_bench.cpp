@@ -31,7 +31,7 @@ Sample RunOnce(const std::vector<uint8_t>& driver, const std::vector<uint8_t>& i
   std::array<std::unique_ptr<vexa::sim::Chip>, vexa::sim::kBoardSlotCount> chips;
   chips[0] = std::make_unique<vexa::sim::Chip>(
       config, vexa::sim::SpiFlash(
-                  std::vector<uint8_t>(vexa::sim::ProfileOf(config.model).flashSize, 0xFF)));
+                  vexa::sim::ErasedFlashContents(vexa::sim::ProfileOf(config.model).flashSize)));
   vexa::sim::Board board({}, std::move(chips), clock);
   vexa::GfxLibSim gfx(board, clock);
   vexa::IspContext ctx(clock);

@@ -16,15 +16,6 @@ demo="${1:-$root/build/demo}"
 # Real time, with a faster AUX channel than the default so the update takes under a minute.
 sed -i -e 's/^VirtualTime = .*/VirtualTime = 0/' -e 's/^AuxLatencyUs = .*/AuxLatencyUs = 100/' \
   "$demo/board.ini"
-cat > "$demo/Config.ini" <<'CONFIG'
-[Firmware Update]
-DriverFilePath = host-driver.bin
-FWFilePath = host-new.bin
-DriverFilePathP1 = port1-driver.bin
-FWFileP1 = port1-new.bin
-DriverFilePathP2 = port2-driver.bin
-FWFileP2 = port2-new.bin
-CONFIG
 
 cd "$demo"
 vexaisp=("$root/build/cli/vexaisp" --config Config.ini --simulate board.ini)

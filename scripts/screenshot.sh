@@ -12,16 +12,8 @@ scratch="${2:-$root/build/screenshot}"
 
 "$root/scripts/setup.sh" "$root/build"
 "$root/sim/demo/make_demo_board.sh" "$scratch" "$root/build/tools/vexa-mkimage" > /dev/null
-cat > "$scratch/Config.ini" <<'CONFIG'
-[Firmware Update]
-DriverFilePath = host-driver.bin
-FWFilePath = host-new.bin
-DriverFilePathP1 = port1-driver.bin
-FWFileP1 = port1-new.bin
-DriverFilePathP2 = port2-driver.bin
-FWFileP2 = port2-new.bin
-OneStepProgramming = 0
-CONFIG
+# Config.ini ends with its [Firmware Update] section, so the appended key lands in it.
+echo "OneStepProgramming = 0" >> "$scratch/Config.ini"
 
 mkdir -p "$(dirname "$png")"
 cd "$scratch"

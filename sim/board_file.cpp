@@ -151,7 +151,6 @@ void ReadFaults(SectionReader& reader, ChipFaults& faults) {
 
 ChipEntry ReadChip(SectionReader& reader, BoardSlot slot, int sectionLine) {
   ChipEntry entry;
-  entry.sectionLine = sectionLine;
   ChipConfig& config = entry.config;
   reader.CheckKeys(kChipKeys);
 

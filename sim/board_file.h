@@ -30,9 +30,7 @@ struct ChipEntry {
   // Resolved against the board file's folder.
   std::optional<std::filesystem::path> flashFile;
   std::optional<std::filesystem::path> firmwareFile;
-  // Lines of the section header and of the two file keys, for errors found when the files
-  // are read.
-  int sectionLine = 0;
+  // Lines of the two file keys, for errors found when the files are read.
   int flashLine = 0;
   int firmwareLine = 0;
 };

@@ -11,8 +11,6 @@ namespace vexa::sim {
 
 namespace {
 
-constexpr uint8_t kErased = 0xFF;
-
 // A chip's flash as the board starts with it, and whether its file must be created.
 struct PreparedFlash {
   std::vector<uint8_t> contents;
@@ -39,7 +37,7 @@ class FlashPreparer {
       return {contents.value_or(std::vector<uint8_t>{}), false};
     }
 
-    PreparedFlash prepared{std::vector<uint8_t>(flashSize, kErased), entry.flashFile.has_value()};
+    PreparedFlash prepared{ErasedFlashContents(flashSize), entry.flashFile.has_value()};
     if (!entry.firmwareFile) return prepared;
     const auto firmware = ReadBinaryFile(*entry.firmwareFile);
     if (!firmware) {

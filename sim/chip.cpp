@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "sim/big_endian.h"
 #include "sim/driver_image.h"
 
 namespace vexa::sim {
@@ -33,16 +34,6 @@ constexpr uint16_t kRegisterRomCut = 0xC804;
 constexpr size_t kRamSize = 0x10000;
 constexpr uint32_t kDpcdMirrorSize = 0x1000;
 constexpr uint32_t kBranchBytesAddr = 0x503;
-
-uint32_t BigEndian(std::span<const uint8_t> bytes) {
-  uint32_t value = 0;
-  for (const uint8_t byte : bytes) value = value << 8 | byte;
-  return value;
-}
-
-bool IsFirstFamily(ChipModel model) {
-  return model == ChipModel::kOcelin4100 || model == ChipModel::kOcelin4150;
-}
 
 }  // namespace
 

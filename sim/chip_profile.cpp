@@ -39,11 +39,12 @@ const ChipProfile& ProfileOf(ChipModel model) {
   return kProfiles[static_cast<size_t>(model) - 1];
 }
 
+bool IsFirstFamily(ChipModel model) {
+  return model == ChipModel::kOcelin4100 || model == ChipModel::kOcelin4150;
+}
+
 bool DriverFitsChip(ChipModel driverModel, ChipModel chipModel) {
-  const auto firstFamily = [](ChipModel m) {
-    return m == ChipModel::kOcelin4100 || m == ChipModel::kOcelin4150;
-  };
-  return driverModel == chipModel || (firstFamily(driverModel) && firstFamily(chipModel));
+  return driverModel == chipModel || (IsFirstFamily(driverModel) && IsFirstFamily(chipModel));
 }
 
 }  // namespace vexa::sim

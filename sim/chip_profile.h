@@ -65,6 +65,9 @@ struct ChipProfile {
 
 const ChipProfile& ProfileOf(ChipModel model);
 
+// Whether model is one of the first family's two models (4100 and 4150).
+bool IsFirstFamily(ChipModel model);
+
 // Drivers built for one chip of the first family run on the other too.
 bool DriverFitsChip(ChipModel driverModel, ChipModel chipModel);
 

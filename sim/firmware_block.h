@@ -9,6 +9,8 @@ namespace vexa::sim {
 
 // Size of the address record the host places in the first buffer half before each block.
 inline constexpr size_t kAddressRecordSize = 8;
+// Bytes after a block's image bytes: two zero bytes and the CRC.
+inline constexpr size_t kBlockTrailerSize = 4;
 
 // Where the next firmware block goes: byte 0 zero, a 24-bit flash address and the 32-bit
 // count of image bytes, both most significant byte first.
@@ -30,8 +32,8 @@ class FirmwareBlock {
     payload_.insert(payload_.end(), bytes.begin(), bytes.end());
   }
 
-  // The record, when the payload is exactly its length plus the 4-byte trailer, the two
-  // trailer bytes after the data are zero and the CRC matches; empty otherwise.
+  // The record, when the payload is exactly its length plus the trailer, the trailer's two
+  // bytes after the data are zero and the CRC matches; empty otherwise.
   std::optional<AddressRecord> Verified() const;
 
   // The image bytes; meaningful once Verified() holds.

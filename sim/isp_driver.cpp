@@ -28,8 +28,6 @@ constexpr uint32_t kFlash256K = 0x40000;
 constexpr std::array<uint8_t, 3> kDone = {0x03, 0x0C, 0xF1};
 constexpr std::array<uint8_t, 3> kRefused = {0x03, 0x0C, 0xF2};
 constexpr uint8_t kFlashIdAnswer = 0x05;
-// Bytes around the image bytes of a block: two zero bytes and the CRC.
-constexpr uint32_t kBlockTrailerSize = 4;
 
 bool InWindow(uint32_t addr, uint32_t start, uint32_t size) {
   return addr >= start && addr - start < size;

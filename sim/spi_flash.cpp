@@ -1,7 +1,6 @@
 #include "sim/spi_flash.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace vexa::sim {
 
@@ -11,10 +10,16 @@ constexpr uint8_t kErased = 0xFF;
 
 }  // namespace
 
+std::vector<uint8_t> ErasedFlashContents(uint32_t size) {
+  return std::vector<uint8_t>(size, kErased);
+}
+
 SpiFlash::SpiFlash(std::vector<uint8_t> contents) : contents_(std::move(contents)) {}
 
-SpiFlash::SpiFlash(std::vector<uint8_t> contents, std::filesystem::path file)
-    : contents_(std::move(contents)), file_(std::move(file)) {}
+SpiFlash::SpiFlash(std::vector<uint8_t> contents, const std::filesystem::path& file)
+    : contents_(std::move(contents)),
+      fileBacked_(true),
+      file_(file, std::ios::in | std::ios::out | std::ios::binary) {}
 
 bool SpiFlash::InRange(uint32_t offset, size_t length) const {
   return offset <= contents_.size() && length <= contents_.size() - offset;
@@ -22,8 +27,7 @@ bool SpiFlash::InRange(uint32_t offset, size_t length) const {
 
 bool SpiFlash::Erase(uint32_t offset, uint32_t length) {
   if (!InRange(offset, length)) return false;
-  const std::vector<uint8_t> erased(length, kErased);
-  if (!WriteThrough(offset, erased)) return false;
+  if (fileBacked_ && !WriteThrough(offset, ErasedFlashContents(length))) return false;
   std::fill_n(contents_.begin() + offset, length, kErased);
   return true;
 }
@@ -37,15 +41,16 @@ bool SpiFlash::Program(uint32_t offset, std::span<const uint8_t> data) {
   return true;
 }
 
-bool SpiFlash::WriteThrough(uint32_t offset, std::span<const uint8_t> bytes) const {
-  if (!file_) return true;
-  std::fstream file(*file_, std::ios::in | std::ios::out | std::ios::binary);
-  if (!file) return false;
-  file.seekp(offset);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return !file.fail();
+bool SpiFlash::WriteThrough(uint32_t offset, std::span<const uint8_t> bytes) {
+  if (!fileBacked_) return true;
+  if (!file_.is_open()) return false;
+  // A write that failed before must not keep the stream refusing the ones after it.
+  file_.clear();
+  file_.seekp(offset);
+  file_.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  file_.flush();
+  return !file_.fail();
 }
 
 }  // namespace vexa::sim

@@ -1,5 +1,7 @@
 #include "tools/mkimage_options.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "util/ini_file.h"
@@ -70,11 +72,28 @@ bool ReadVersionBytes(std::string_view text, std::array<uint8_t, 3>& version, st
   return true;
 }
 
-// Applies one option to the command; false with the error set when it is refused.
+// The options each kind of file takes; --header is the only one without a value.
+constexpr std::array<std::string_view, 7> kBinOptions = {
+    "--chip", "--out", "--seed", "--version", "--boot-code", "--size", "--data"};
+constexpr std::array<std::string_view, 5> kDriverOptions = {"--chip", "--out", "--seed", "--length",
+                                                            "--header"};
+
+bool TakesOption(MkimageCommand::Kind kind, std::string_view option) {
+  if (kind == MkimageCommand::Kind::kBinImage) {
+    return std::find(kBinOptions.begin(), kBinOptions.end(), option) != kBinOptions.end();
+  }
+  return std::find(kDriverOptions.begin(), kDriverOptions.end(), option) != kDriverOptions.end();
+}
+
+// Applies one option to the command; false with the error set when it is refused. The option
+// is checked before its value is read, so an unknown one never takes the next argument.
 bool ApplyOption(std::string_view option, ArgReader& reader, MkimageCommand& command,
                  bool& chipGiven, std::string& error) {
-  const bool bin = command.kind == MkimageCommand::Kind::kBinImage;
-  if (option == "--header" && !bin) {
+  if (!TakesOption(command.kind, option)) {
+    error = "unknown option " + std::string(option);
+    return false;
+  }
+  if (option == "--header") {
     command.driver.lengthHeader = true;
     return true;
   }
@@ -90,23 +109,20 @@ bool ApplyOption(std::string_view option, ArgReader& reader, MkimageCommand& com
   } else if (option == "--seed") {
     if (!ReadNumber(option, *value, 0, UINT32_MAX, number, error)) return false;
     command.bin.seed = command.driver.seed = static_cast<uint32_t>(number);
-  } else if (option == "--version" && bin) {
+  } else if (option == "--version") {
     return ReadVersionBytes(*value, command.bin.version, error);
-  } else if (option == "--boot-code" && bin) {
+  } else if (option == "--boot-code") {
     if (!ReadNumber(option, *value, 0, 0xFFFF, number, error)) return false;
     command.bin.bootCodeVersion = static_cast<uint16_t>(number);
-  } else if (option == "--size" && bin) {
+  } else if (option == "--size") {
     if (!ReadNumber(option, *value, 1, UINT32_MAX, number, error)) return false;
     command.bin.size = static_cast<uint32_t>(number);
-  } else if (option == "--data" && bin) {
+  } else if (option == "--data") {
     if (!ReadNumber(option, *value, 1, UINT32_MAX, number, error)) return false;
     command.bin.dataSize = static_cast<uint32_t>(number);
-  } else if (option == "--length" && !bin) {
+  } else if (option == "--length") {
     if (!ReadNumber(option, *value, 1, UINT32_MAX, number, error)) return false;
     command.driver.length = static_cast<uint32_t>(number);
-  } else {
-    error = "unknown option " + std::string(option);
-    return false;
   }
   return true;
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes the demo board into a folder: its board file, the firmware each chip starts with
-# (*-old.bin), the firmware to update it to (*-new.bin) and each chip's ISP driver
-# (*-driver.bin). Flash files left from an earlier demo are removed, so the board starts
-# from the old firmware again.
+# (*-old.bin), the firmware to update it to (*-new.bin), each chip's ISP driver
+# (*-driver.bin) and the tool's Config.ini naming those drivers and new images. Flash files
+# left from an earlier demo are removed, so the board starts from the old firmware again.
 #
 # Usage: make_demo_board.sh OUTDIR [path to vexa-mkimage]
 set -euo pipefail
@@ -27,3 +27,15 @@ make_chip() {
 make_chip host 1 0x01,0x01,0x00 0x02,0x01,0x05
 make_chip port1 3 0x20,0x45,0x01 0x67,0x45,0x89
 make_chip port2 4 0x00,0x01,0x02 0x03,0x02,0x04 --boot-code 0x0203
+
+# [Firmware Update] is the only section and ends the file, so a key appended to the file
+# belongs to it.
+cat > "$out/Config.ini" <<'CONFIG'
+[Firmware Update]
+DriverFilePath = host-driver.bin
+FWFilePath = host-new.bin
+DriverFilePathP1 = port1-driver.bin
+FWFileP1 = port1-new.bin
+DriverFilePathP2 = port2-driver.bin
+FWFileP2 = port2-new.bin
+CONFIG

@@ -132,7 +132,13 @@ INSTANTIATE_TEST_SUITE_P(
                           "FirmwareLargerThanTheFlash",
                           "[Host]\nChip = 4\nFlash = host.flash\nFirmware = huge.bin\n",
                           ":4: [Host] Firmware: ", "huge.bin",
-                          "holds 262145 bytes, more than the 262144 of a type-4 chip's flash"}),
+                          "holds 262145 bytes, more than the 262144 of a type-4 chip's flash"},
+                      // host.flash is created first, then removed again when the port's flash
+                      // file cannot be created in a folder that does not exist.
+                      LoadErrorCase{"FlashFileThatCannotBeWritten",
+                                    "[Host]\nChip = 1\nFlash = host.flash\n[Port1]\nChip = 3\n"
+                                    "Flash = nodir/p1.flash\n",
+                                    ":6: [Port1] Flash: ", "nodir/p1.flash", "cannot be written"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -79,8 +79,8 @@ class BootDecision : public SimBoardTest, public ::testing::WithParamInterface<B
 
 TEST_P(BootDecision, ChipReportsWhatItBooted) {
   const BootCase& c = GetParam();
-  std::vector<uint8_t> flash(sim::ProfileOf(c.model).flashSize, 0xFF);
-  if (c.image) flash = BinImage(*c.image);
+  std::vector<uint8_t> flash =
+      c.image ? BinImage(*c.image) : sim::ErasedFlashContents(sim::ProfileOf(c.model).flashSize);
   if (c.eraseApplication) {
     std::fill(flash.begin(), flash.end() - sim::ProfileOf(c.model).bootCodeSize, 0xFF);
   }

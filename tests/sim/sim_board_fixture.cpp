@@ -44,7 +44,9 @@ void SimBoardTest::BuildBoard(std::array<std::optional<SimChipSetup>, sim::kBoar
   for (size_t slot = 0; slot < chips.size(); ++slot) {
     if (!chips[slot]) continue;
     std::vector<uint8_t> flash = std::move(chips[slot]->flash);
-    if (flash.empty()) flash.assign(sim::ProfileOf(chips[slot]->config.model).flashSize, 0xFF);
+    if (flash.empty()) {
+      flash = sim::ErasedFlashContents(sim::ProfileOf(chips[slot]->config.model).flashSize);
+    }
     built[slot] = std::make_unique<sim::Chip>(chips[slot]->config, sim::SpiFlash(std::move(flash)));
   }
   board = std::make_unique<sim::Board>(settings, std::move(built), clock);

@@ -172,6 +172,12 @@ TEST(MkimageOptions, ReadsADriverCommandAndRefusesWhatItDoesNotKnow) {
       {{"bin", "--chip", "1", "--version", "1,2"}, "--version takes three bytes: B0,B1,B2"},
       {{"driver", "--chip", "1", "--version", "1,2,3"}, "unknown option --version"},
       {{"bin", "--chip"}, "--chip needs a value"},
+      // An option is checked for this kind of file before its value is read.
+      {{"bin", "--chip", "1", "--out", "x", "--header"}, "unknown option --header"},
+      {{"bin", "--chip", "1", "--out", "x", "--foo"}, "unknown option --foo"},
+      {{"bin", "--foo", "--chip", "1", "--out", "x"}, "unknown option --foo"},
+      {{"driver", "--chip", "1", "--out", "x", "--size"}, "unknown option --size"},
+      {{"driver", "--chip", "1", "--out", "x", "--length"}, "--length needs a value"},
   };
   for (const auto& [args, error] : refused) {
     EXPECT_EQ(tools::ParseMkimageArgs(args).error, error);

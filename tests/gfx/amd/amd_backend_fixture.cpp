@@ -26,9 +26,9 @@ void AmdBackendTest::OpenWithChipSelected() {
 }
 
 sim::Board* AmdBackendTest::ExtraBoard(sim::ChipConfig config) {
-  std::vector<uint8_t> flash(sim::ProfileOf(config.model).flashSize, 0xFF);
   std::array<std::unique_ptr<sim::Chip>, sim::kBoardSlotCount> chips;
-  chips[0] = std::make_unique<sim::Chip>(config, sim::SpiFlash(std::move(flash)));
+  chips[0] = std::make_unique<sim::Chip>(
+      config, sim::SpiFlash(sim::ErasedFlashContents(sim::ProfileOf(config.model).flashSize)));
   extraBoards_.push_back(
       std::make_unique<sim::Board>(sim::BoardSettings{}, std::move(chips), clock));
   return extraBoards_.back().get();
