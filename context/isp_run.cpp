@@ -6,8 +6,8 @@
 #include "context/aux_forwarding.h"
 #include "context/engine_log.h"
 #include "context/isp_status.h"
+#include "context/onboard_query.h"
 #include "firmware/chip_geometry.h"
-#include "firmware/chip_query.h"
 #include "firmware/fw_file_parser.h"
 #include "firmware/version_text.h"
 #include "protocol/command_channel.h"
@@ -23,8 +23,6 @@ namespace {
 
 constexpr uint32_t kImage512K = 0x80000;
 constexpr uint32_t kImage256K = 0x40000;
-// The application's info block ends this far before the end of a boot-coded image.
-constexpr size_t kAppInfoBlockOffset = 0x2000;
 constexpr size_t kInfoBlockMove = 0x40;
 
 bool IsDownstream(size_t index) {
@@ -34,9 +32,9 @@ bool IsDownstream(size_t index) {
 // A file without boot code going onto a chip that keeps its boot code: the file's info block
 // moves to where a boot-coded image carries the application's, so the boot code finds it.
 void MoveInfoBlockForKeptBootCode(ByteBuffer& image) {
-  if (image.size() < kAppInfoBlockOffset + kInfoBlockMove) return;
+  if (image.size() < kAppInfoBlockEnd + kInfoBlockMove) return;
   std::copy(image.end() - kInfoBlockMove, image.end(),
-            image.end() - static_cast<long>(kAppInfoBlockOffset + kInfoBlockMove));
+            image.end() - static_cast<long>(kAppInfoBlockEnd + kInfoBlockMove));
 }
 
 BootCodeAction DecideBootCodeAction(IspTarget& target) {
@@ -51,19 +49,6 @@ BootCodeAction DecideBootCodeAction(IspTarget& target) {
     return BootCodeAction::kKeepBootCode;
   }
   return BootCodeAction::kWriteWholeImage;
-}
-
-// Queries target index's chip (through forwarding for a port). The info's chip type is that of
-// the chip found, kNone when it did not answer.
-bool QueryTargetChip(IspContext& ctx, size_t index, ChipInfo& info) {
-  if (IsDownstream(index) &&
-      OpenPort(ctx, index, OnOpenFrameFailure::kGiveUp) != PortOpen::kOpened) {
-    return false;
-  }
-  ctx.currentDdcAddr = ctx.targets[index].ddc2biAddr;
-  const bool answered = QueryChip(ctx, info);
-  if (IsDownstream(index)) ClosePort(ctx, index);
-  return answered;
 }
 
 struct TargetCheck {
@@ -83,24 +68,21 @@ TargetCheck CheckTargets(IspContext& ctx) {
     if (!target.fwImage || !target.driverImage) continue;
 
     ChipInfo info;
-    if (!QueryTargetChip(ctx, i, info)) {
-      target.onBoardChipType = info.chipType;
-      continue;
-    }
+    const bool answered = QueryTargetChip(ctx, i, info);
+    // The chip found (kNone when none answered); the work estimate below plans with it.
+    target.onBoardChipType = info.chipType;
+    if (!answered) continue;
     check.anyChipFound = true;
     if (FileMatchesChip(target.fileChipType, info.chipType)) {
       target.onBoardBootCodeVersion = info.bootCodeVersion;
       target.status.store(TargetStatus::kSelected);
       check.selected[i] = true;
       target.bootCodeAction = DecideBootCodeAction(target);
-      // The estimate plans with the chip found on the board.
-      target.onBoardChipType = info.chipType;
       const int32_t work = EstimateTargetWork(ctx, target);
       ctx.progressTotal.fetch_add(static_cast<uint32_t>(work));
     } else {
       AddIspLog(ctx, TargetName(i) + " F/W BIN file not matched with on-board chip!\r\n");
     }
-    target.onBoardChipType = info.chipType;
   }
   return check;
 }

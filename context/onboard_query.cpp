@@ -9,6 +9,8 @@ namespace vexa {
 
 namespace {
 
+// Queries target index into its chipInfo slot, cleared first so that a port that cannot be
+// opened shows no chip.
 bool QueryTarget(IspContext& ctx, size_t index) {
   ChipInfo& info = ctx.chipInfo[index];
   info.chipType = ChipType::kNone;
@@ -16,15 +18,7 @@ bool QueryTarget(IspContext& ctx, size_t index) {
   info.runMode = RunMode::kNone;
   info.fwVersion = 0;
   info.fwRevision = 0;
-
-  const bool downstream = index != kHostTarget;
-  if (downstream && OpenPort(ctx, index, OnOpenFrameFailure::kGiveUp) != PortOpen::kOpened) {
-    return false;
-  }
-  ctx.currentDdcAddr = ctx.targets[index].ddc2biAddr;
-  const bool answered = QueryChip(ctx, info);
-  if (downstream) ClosePort(ctx, index);
-  return answered;
+  return QueryTargetChip(ctx, index, info);
 }
 
 void ReadTargetFile(IspContext& ctx, size_t index, const std::string& path) {
@@ -40,6 +34,17 @@ void ReadTargetFile(IspContext& ctx, size_t index, const std::string& path) {
 }
 
 }  // namespace
+
+bool QueryTargetChip(IspContext& ctx, size_t index, ChipInfo& info) {
+  const bool downstream = index != kHostTarget;
+  if (downstream && OpenPort(ctx, index, OnOpenFrameFailure::kGiveUp) != PortOpen::kOpened) {
+    return false;
+  }
+  ctx.currentDdcAddr = ctx.targets[index].ddc2biAddr;
+  const bool answered = QueryChip(ctx, info);
+  if (downstream) ClosePort(ctx, index);
+  return answered;
+}
 
 bool QueryOnBoard(IspContext& ctx, const FwFilePaths& fwFilePath) {
   bool allAnswered = true;

@@ -4,7 +4,10 @@
 #include <array>
 #include <string_view>
 
+#include "context/isp_status.h"
 #include "firmware/chip_geometry.h"
+#include "firmware/fw_file_parser.h"
+#include "protocol/dpcd_access.h"
 #include "protocol/register_ram.h"
 
 namespace vexa {
@@ -16,7 +19,6 @@ constexpr size_t kBranchBytes = 10;
 constexpr uint16_t kChipIdRegister = 0xC802;
 constexpr uint16_t kAltChipIdRegister = 0x8002;
 constexpr uint16_t kRomCutRegister = 0xC804;
-constexpr uint8_t kBootCodeMarker = 0xBC;
 constexpr size_t kFlashInfoBytes = 11;
 // Where the info block of a 512 KiB image sits, for 256 KiB chips whose flash holds one.
 constexpr uint32_t kLargeImageInfoOffset = 0x7FFEC;
@@ -120,10 +122,11 @@ bool QueryChip(IspContext& ctx, ChipInfo& info) {
   info.fwVersion = 0;
   info.fwRevision = 0;
 
+  // Taken out of replyBuffer at once: the register reads below reuse it.
   BranchBytes b{};
-  const bool dpcdRead = ctx.activeGfxLib != nullptr &&
-                        ctx.activeGfxLib->NativeAuxRead(kBranchBytesAddr, b.data(),
-                                                        static_cast<int32_t>(b.size())) == 0;
+  const bool dpcdRead =
+      ReadDpcd(ctx, kBranchBytesAddr, static_cast<int32_t>(b.size())) == isp_status::kOk;
+  if (dpcdRead) std::copy_n(ctx.replyBuffer.begin(), b.size(), b.begin());
 
   info.chipType = IdentifyType(ctx);
   if (info.chipType == ChipType::kNone) return false;
@@ -153,9 +156,9 @@ uint16_t ReadFlashBootCodeVersion(IspContext& ctx, ChipType type) {
     if (imageEnd != 0x40000) return 0;
     if (!ReadRam(ctx, ctx.flashBaseAddr + kLargeImageInfoOffset, c)) return 0;
   }
-  const bool markerAt8 = SignatureIs(c, "ARIV");
-  const bool markerAt10 =
-      SignatureIs(c, "OCLN") || SignatureIs(c, "SOLV") || SignatureIs(c, "UNDA");
+  const bool markerAt8 = SignatureIs(c, kArivaneSignature);
+  const bool markerAt10 = SignatureIs(c, kOcelinSignature) || SignatureIs(c, kSolveniaSignature) ||
+                          SignatureIs(c, kQuivelSignature);
   if ((markerAt8 && c[8] != kBootCodeMarker) || (markerAt10 && c[10] != kBootCodeMarker)) return 0;
   return static_cast<uint16_t>(c[0] | c[1] << 8);
 }

@@ -1,7 +1,6 @@
 #include "firmware/firmware_files.h"
 
-#include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <new>
 
 #include "context/isp_status.h"
@@ -13,8 +12,6 @@ namespace vexa {
 
 namespace {
 
-constexpr size_t kDriverHeaderSize = 4;
-constexpr uint32_t kMaxHeadedDriverLength = 0x4000;
 constexpr uint32_t kDriverBufferGranule = 512;
 
 struct LoadTexts {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,9 @@ namespace vexa {
 inline constexpr uint32_t kMinDriverFileSize = 0x800;
 inline constexpr uint32_t kMaxDriverFileSize = 0x8000;
 inline constexpr uint32_t kMaxLoadableDriverFile = 0xFE00;
+// A driver image may start with a 4-byte header giving its length, at most 0x4000 bytes.
+inline constexpr size_t kDriverHeaderSize = 4;
+inline constexpr uint32_t kMaxHeadedDriverLength = 0x4000;
 
 // Reads the driver file at path (UTF-8) into the staging buffer. size receives its length;
 // errorText a line such as "Open driver file failed!\r\n" when it returns false.

@@ -9,8 +9,6 @@ namespace vexa {
 
 namespace {
 
-constexpr uint8_t kBootCodeMarker = 0xBC;
-
 // Reads a BIN file by positions counted back from its end: At(k) is the byte k positions
 // before the end. Callers check the size before reading.
 class FileEnd {
@@ -94,13 +92,13 @@ bool ParseFwFile(std::span<const uint8_t> data, FwFileInfo& info) {
   info.fwVersion = e.At(20) | e.At(19) << 8 | e.At(18) << 16;
 
   bool accepted = false;
-  if (e.Holds("ARIV", 16)) {
+  if (e.Holds(kArivaneSignature, 16)) {
     accepted = ParseArivane(e, info);
-  } else if (e.Holds("OCLN", 16)) {
+  } else if (e.Holds(kOcelinSignature, 16)) {
     accepted = ParseOcelin(data, e, info);
-  } else if (e.Holds("SOLV", 16)) {
+  } else if (e.Holds(kSolveniaSignature, 16)) {
     accepted = ParseSolvenia(e, info);
-  } else if (e.Holds("UNDA", 8)) {
+  } else if (e.Holds(kQuivelSignature, 8)) {
     accepted = ParseQuivel(e, info);
   }
   if (!accepted) info = FwFileInfo{};

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "context/chip_types.h"
 
@@ -14,6 +16,14 @@ inline constexpr size_t kAppInfoBlockEnd = 0x2000;
 inline constexpr size_t kMinBootCodeFileSize = 0x2014;
 // Shortest BIN file that holds an info block.
 inline constexpr size_t kInfoBlockSize = 20;
+
+// Family signatures of an info block, in a BIN file and in flash alike, and the marker byte
+// that says the block describes a boot code.
+inline constexpr std::string_view kArivaneSignature = "ARIV";
+inline constexpr std::string_view kOcelinSignature = "OCLN";
+inline constexpr std::string_view kSolveniaSignature = "SOLV";
+inline constexpr std::string_view kQuivelSignature = "UNDA";
+inline constexpr uint8_t kBootCodeMarker = 0xBC;
 
 // Recognises the chip family signature at the end of a BIN file and extracts its versions.
 // False (info.fwVersion 0) when the file carries no known signature, or is too short for the

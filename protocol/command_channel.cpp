@@ -1,6 +1,7 @@
 #include "protocol/command_channel.h"
 
 #include <algorithm>
+#include <string>
 
 #include "context/isp_status.h"
 #include "protocol/isp_frames.h"
@@ -72,8 +73,28 @@ int32_t SendIspCommand(IspContext& ctx, std::span<const uint8_t> body) {
   frame[pos] = FrameChecksum(ctx.currentDdcAddr, std::span(frame.data(), pos));
   ++pos;
 
+  return WriteDdcFrame(ctx, std::span(frame).first(pos));
+}
+
+int32_t WriteDdcFrame(IspContext& ctx, std::span<const uint8_t> frame) {
   if (ctx.activeGfxLib == nullptr) return isp_status::kNoTransport;
-  return ctx.activeGfxLib->DdcAuxWrite(ctx.currentDdcAddr, frame.data(), static_cast<int32_t>(pos));
+  return ctx.activeGfxLib->DdcAuxWrite(ctx.currentDdcAddr, frame.data(),
+                                       static_cast<int32_t>(frame.size()));
+}
+
+void RecordAckFailure(IspContext& ctx, std::string_view prefix, int32_t status) {
+  const char* what = status == isp_status::kNoAck           ? "No ACK!"
+                     : status == isp_status::kChecksumError ? "Reading ACK checksum error!"
+                                                            : "Reading ACK failed!";
+  SetFirstError(ctx, status, std::string(prefix) + what);
+}
+
+bool AwaitCommandAck(IspContext& ctx, std::string_view prefix) {
+  DelayMs(ctx.clock, kCommandToAckMs);
+  const int32_t ack = ReadIspAck(ctx, true);
+  if (ack == isp_status::kOk) return true;
+  RecordAckFailure(ctx, prefix, ack);
+  return false;
 }
 
 bool SendIspDdcCmd(IspContext& ctx, std::span<uint8_t> frame) {
@@ -81,30 +102,12 @@ bool SendIspDdcCmd(IspContext& ctx, std::span<uint8_t> frame) {
   const size_t length = frame[0];
   frame[length] = FrameChecksum(ctx.currentDdcAddr, frame.subspan(1, length - 1));
 
-  const int32_t sent = ctx.activeGfxLib
-                           ? ctx.activeGfxLib->DdcAuxWrite(ctx.currentDdcAddr, frame.data() + 1,
-                                                           static_cast<int32_t>(length))
-                           : isp_status::kNoTransport;
+  const int32_t sent = WriteDdcFrame(ctx, frame.subspan(1, length));
   if (sent != isp_status::kOk) {
     SetFirstError(ctx, sent, "SendIspDdcCmd: Sending AUX failed!");
     return false;
   }
-
-  DelayMs(ctx.clock, kCommandToAckMs);
-  const int32_t ack = ReadIspAck(ctx, true);
-  switch (ack) {
-    case isp_status::kOk:
-      return true;
-    case isp_status::kNoAck:
-      SetFirstError(ctx, ack, "SendIspDdcCmd: No ACK!");
-      return false;
-    case isp_status::kChecksumError:
-      SetFirstError(ctx, ack, "SendIspDdcCmd: Reading ACK checksum error!");
-      return false;
-    default:
-      SetFirstError(ctx, ack, "SendIspDdcCmd: Reading ACK failed!");
-      return false;
-  }
+  return AwaitCommandAck(ctx, "SendIspDdcCmd: ");
 }
 
 int32_t ReadIspAck(IspContext& ctx, bool waitFirst) {
@@ -172,9 +175,11 @@ int32_t ReadIspReply(IspContext& ctx, ReplyData& out) {
   if (length < kMinDataFrameLength || static_cast<size_t>(length) > replyArea) {
     return isp_status::kUnexpectedReply;
   }
+  // A transport may allow replies longer than out holds; such a reply is refused, not cut.
+  const auto innerLength = static_cast<size_t>(length - kMinDataFrameLength);
+  if (innerLength > out.size()) return isp_status::kUnexpectedReply;
 
-  const auto inner =
-      std::span<const uint8_t>(ctx.replyBuffer.data() + 5, static_cast<size_t>(length) - 6);
+  const auto inner = std::span<const uint8_t>(ctx.replyBuffer.data() + 5, innerLength);
   std::copy(inner.begin(), inner.end(), out.begin());
   const uint8_t lengthByte = static_cast<uint8_t>(0x80 | (length - 3));
   const uint8_t expected =

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "context/isp_context.h"
 
@@ -23,6 +24,18 @@ uint8_t FrameChecksum(uint8_t seed, std::span<const uint8_t> bytes);
 // shorter than it says: nothing sent), 2 (no transport) or the transport's result.
 int32_t SendIspCommand(IspContext& ctx, std::span<const uint8_t> body);
 
+// Writes a complete request frame once to currentDdcAddr. Returns 2 (no transport) or the
+// transport's result.
+int32_t WriteDdcFrame(IspContext& ctx, std::span<const uint8_t> frame);
+
+// Records a failed acknowledge read as the first error: prefix followed by "No ACK!",
+// "Reading ACK checksum error!" or "Reading ACK failed!", by status.
+void RecordAckFailure(IspContext& ctx, std::string_view prefix, int32_t status);
+
+// Waits 10 ms after a command, then reads and checks its acknowledge (ReadIspAck with its
+// lead-in). A failure is recorded with prefix (RecordAckFailure). True when acknowledged.
+bool AwaitCommandAck(IspContext& ctx, std::string_view prefix);
+
 // Sends a prebuilt frame (frame[0] = N, frame[1..N-1] the frame, frame[N] its checksum slot,
 // filled here) and checks the chip's acknowledge. True only when the chip acknowledged;
 // failures are recorded as the first error. An empty frame returns false and records nothing.
@@ -42,8 +55,8 @@ int32_t ReadIspAck(IspContext& ctx, bool waitFirst);
 
 // Reads a data reply and copies its inner part (L, opcode, data) to out. A frame that carries
 // no ISP data (bytes 2..4 not C2 00 00) returns 0 and leaves out untouched.
-// Returns 0, 2, 7 (null messages only, or a malformed reply), 8 (checksum), 12 or a transport
-// result.
+// Returns 0, 2, 7 (null messages only, a malformed reply, or an inner part longer than out),
+// 8 (checksum), 12 or a transport result.
 int32_t ReadIspReply(IspContext& ctx, ReplyData& out);
 
 }  // namespace vexa

@@ -173,27 +173,32 @@ int32_t WriteMailboxCommand(IspContext& ctx, std::span<const uint8_t> command) {
   return WriteDpcd(ctx, ctx.dpcdBufferAddr, command.first(1));
 }
 
-int32_t WaitMailboxAck(IspContext& ctx) {
-  int32_t status = isp_status::kOk;
-  uint8_t posted = 0;
-  for (int poll = 0; poll < kAckPolls && posted != kAckPosted; ++poll) {
-    status = ReadDpcdByte(ctx, ctx.ackBufferAddr);
-    if (status != isp_status::kOk) {
-      posted = 0;  // a failed read counts as nothing posted and is retried at once
-      continue;
+AckPollResult PollAckArea(IspContext& ctx, const AckPollTiming& timing,
+                          const std::function<void()>& afterPoll) {
+  AckPollResult result;
+  for (int poll = 0; poll < timing.polls && result.posted != kAckPosted; ++poll) {
+    result.status = ReadDpcdByte(ctx, ctx.ackBufferAddr);
+    const bool failed = result.status != isp_status::kOk;
+    result.posted = failed ? 0 : ctx.replyBuffer[0];
+    if (failed) {
+      if (timing.failedReadWaits) DelayMs(ctx.clock, timing.emptyWaitMs);
+    } else if (result.posted == 0) {
+      DelayMs(ctx.clock, timing.emptyWaitMs);
+    } else if (result.posted == kAckPosted) {
+      DelayMs(ctx.clock, timing.settleMs);
+      result.status = ReadDpcd(ctx, ctx.ackBufferAddr, static_cast<int32_t>(kMailboxAck.size()));
+      // Bytes a failed read may have left are not an answer: the next poll tries again.
+      result.posted = result.status == isp_status::kOk ? ctx.replyBuffer[0] : 0;
     }
-    posted = ctx.replyBuffer[0];
-    if (posted == 0) {
-      DelayMs(ctx.clock, kEmptyAckPollMs);
-    } else if (posted == kAckPosted) {
-      DelayMs(ctx.clock, kAckSettleMs);
-      status = ReadDpcd(ctx, ctx.ackBufferAddr, static_cast<int32_t>(kMailboxAck.size()));
-      // A failed answer read, too, counts as nothing posted: the next poll tries again.
-      posted = status == isp_status::kOk ? ctx.replyBuffer[0] : 0;
-    }
+    if (afterPoll) afterPoll();
   }
-  if (status != isp_status::kOk) return status;
-  if (posted != kAckPosted) return isp_status::kUnexpectedReply;
+  return result;
+}
+
+int32_t WaitMailboxAck(IspContext& ctx) {
+  const AckPollResult ack = PollAckArea(ctx, {kAckPolls, kEmptyAckPollMs, false, kAckSettleMs});
+  if (ack.status != isp_status::kOk) return ack.status;
+  if (ack.posted != kAckPosted) return isp_status::kUnexpectedReply;
   return IsMailboxAck(ctx) ? isp_status::kOk : isp_status::kUnexpectedReply;
 }
 

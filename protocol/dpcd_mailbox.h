@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
 #include "context/isp_context.h"
+#include "context/isp_status.h"
 
 namespace vexa {
 
@@ -44,6 +46,29 @@ void ParseDpcdBufferInfo(IspContext& ctx);
 // 2 (no transport), 3 (malformed command or larger than the buffer: nothing sent) or the
 // transport's result.
 int32_t WriteMailboxCommand(IspContext& ctx, std::span<const uint8_t> command);
+
+// How an acknowledge poll waits: after a poll that finds nothing posted, after a failed read
+// (when failedReadWaits; else the next poll follows at once), and between seeing the posted
+// byte and reading the whole answer.
+struct AckPollTiming {
+  int polls;
+  uint16_t emptyWaitMs;
+  bool failedReadWaits;
+  uint16_t settleMs;
+};
+
+// The last poll's status, and the first byte it found in the acknowledge area (0 when the
+// read failed). posted == kAckPosted means the whole answer is in replyBuffer.
+struct AckPollResult {
+  int32_t status = isp_status::kOk;
+  uint8_t posted = 0;
+};
+
+// Polls the first byte of the acknowledge area, up to timing.polls times, until the driver
+// posts its answer (3); then reads the whole answer into replyBuffer. A failed read, of the
+// byte or of the answer, counts as nothing posted. afterPoll, when set, runs after every poll.
+AckPollResult PollAckArea(IspContext& ctx, const AckPollTiming& timing,
+                          const std::function<void()>& afterPoll = nullptr);
 
 // Polls the acknowledge area until the driver posts an answer. Returns 0 for the acknowledge
 // 03 0C F1, 7 for another answer or none within 2000 polls, or the last poll's failed status.

@@ -1,11 +1,9 @@
 #include "protocol/flash_erase.h"
 
-#include <algorithm>
 #include <array>
 
 #include "context/engine_log.h"
 #include "context/isp_status.h"
-#include "protocol/dpcd_access.h"
 #include "protocol/dpcd_mailbox.h"
 #include "util/text_format.h"
 
@@ -22,41 +20,6 @@ constexpr uint32_t kErasePollProgress = 50;
 constexpr uint16_t kResetSettleMs = 250;
 constexpr int kResetPolls = 10;
 constexpr uint16_t kResetEmptyPollMs = 10;
-
-// How an acknowledge poll waits: after an empty byte, after a failed read, and between seeing
-// the posted byte and reading the whole answer.
-struct AckPollTiming {
-  int polls;
-  uint16_t emptyWaitMs;
-  bool failedReadWaits;
-  uint16_t settleMs;
-};
-
-struct AckPollResult {
-  int32_t status = isp_status::kOk;
-  uint8_t posted = 0;
-};
-
-// Polls the first byte of the acknowledge area until the driver posts its answer (3), then
-// reads the whole answer. onPoll runs after every poll.
-template <typename OnPoll>
-AckPollResult PollAckArea(IspContext& ctx, const AckPollTiming& timing, OnPoll onPoll) {
-  AckPollResult result;
-  for (int poll = 0; poll < timing.polls && result.posted != kAckPosted; ++poll) {
-    result.status = ReadDpcdByte(ctx, ctx.ackBufferAddr);
-    result.posted = result.status == isp_status::kOk ? ctx.replyBuffer[0] : 0;
-    const bool failed = result.status != isp_status::kOk;
-    if (result.posted == 0 && (!failed || timing.failedReadWaits)) {
-      DelayMs(ctx.clock, timing.emptyWaitMs);
-    } else if (result.posted == kAckPosted) {
-      DelayMs(ctx.clock, timing.settleMs);
-      result.status = ReadDpcd(ctx, ctx.ackBufferAddr, static_cast<int32_t>(kMailboxAck.size()));
-      result.posted = ctx.replyBuffer[0];
-    }
-    onPoll();
-  }
-  return result;
-}
 
 }  // namespace
 
@@ -113,7 +76,7 @@ bool SendReset1Cmd(IspContext& ctx) {
   }
   DelayMs(ctx.clock, kResetSettleMs);
 
-  const AckPollResult ack = PollAckArea(ctx, {kResetPolls, kResetEmptyPollMs, false, 0}, [] {});
+  const AckPollResult ack = PollAckArea(ctx, {kResetPolls, kResetEmptyPollMs, false, 0});
   if (ack.status != isp_status::kOk) {
     SetFirstError(ctx, ack.status, "SendReset1Cmd: Reading ACK failed!");
     return false;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "context/isp_status.h"
+#include "firmware/firmware_files.h"
 #include "protocol/command_channel.h"
 #include "protocol/isp_frames.h"
 #include "util/text_format.h"
@@ -20,8 +21,6 @@ constexpr uint16_t kChunkToAckMs = 5;
 constexpr int kChunkAckReads = 4;
 constexpr uint32_t kRamReadChunk = 96;
 constexpr uint64_t kRamPageSize = 0x10000;
-constexpr size_t kDriverHeaderSize = 4;
-constexpr uint16_t kMaxHeadedDriverLength = 0x4000;
 
 std::string OperationText(std::string_view operation, std::string_view what) {
   std::string text(operation);
@@ -53,14 +52,6 @@ bool RunDataCommand(IspContext& ctx, std::string_view operation, std::span<const
   return true;
 }
 
-// Records the texts of a failed acknowledge read, prefixed by `prefix`.
-void RecordAckFailure(IspContext& ctx, std::string_view prefix, int32_t status) {
-  const char* what = status == isp_status::kNoAck           ? "No ACK!"
-                     : status == isp_status::kChecksumError ? "Reading ACK checksum error!"
-                                                            : "Reading ACK failed!";
-  SetFirstError(ctx, status, std::string(prefix) + what);
-}
-
 // Sends a command body and checks the chip's acknowledge; records the operation's texts.
 bool RunAckCommand(IspContext& ctx, std::string_view operation, std::span<const uint8_t> body) {
   const int32_t sent = SendIspCommand(ctx, body);
@@ -68,13 +59,7 @@ bool RunAckCommand(IspContext& ctx, std::string_view operation, std::span<const 
     SetFirstError(ctx, sent, OperationText(operation, "Sending cmd failed!"));
     return false;
   }
-  DelayMs(ctx.clock, kCommandToReplyMs);
-  const int32_t ack = ReadIspAck(ctx, true);
-  if (ack != isp_status::kOk) {
-    RecordAckFailure(ctx, OperationText(operation, ""), ack);
-    return false;
-  }
-  return true;
+  return AwaitCommandAck(ctx, OperationText(operation, ""));
 }
 
 void PutBigEndian32(uint8_t* out, uint32_t value) {
@@ -90,11 +75,7 @@ bool WriteDriverChunk(IspContext& ctx, size_t offset, size_t k) {
   const std::string prefix =
       StrPrintf("ExecuteRamWriteBlock: AUX writing 0x%04X ... ", static_cast<unsigned>(offset));
   const size_t frameLength = BuildRamWriteFrame(ctx, offset, k);
-  const int32_t sent =
-      ctx.activeGfxLib == nullptr
-          ? isp_status::kNoTransport
-          : ctx.activeGfxLib->DdcAuxWrite(ctx.currentDdcAddr, ctx.transferBuffer.data(),
-                                          static_cast<int32_t>(frameLength));
+  const int32_t sent = WriteDdcFrame(ctx, std::span(ctx.transferBuffer).first(frameLength));
   if (sent != isp_status::kOk) {
     SetFirstError(ctx, sent, prefix + "failed!");
     return false;
@@ -201,7 +182,7 @@ size_t BuildRamWriteFrame(IspContext& ctx, size_t offset, size_t k) {
 bool ExecuteRamWriteBlock(IspContext& ctx) {
   const std::span<const uint8_t> image = ctx.currentDriverImage;
   const bool headed = image.size() >= kDriverHeaderSize && image[0] == 0 &&
-                      (image[0] | image[1] << 8) <= kMaxHeadedDriverLength;
+                      static_cast<uint32_t>(image[0] | image[1] << 8) <= kMaxHeadedDriverLength;
   if (headed) {
     ctx.currentDriverLength = static_cast<uint16_t>(image[0] | image[1] << 8);
     ctx.driverPayload = image.subspan(kDriverHeaderSize);

@@ -1,7 +1,10 @@
 #include "protocol/command_channel.h"
 
+#include <array>
+
 #include "context/isp_status.h"
 #include "protocol/isp_frames.h"
+#include "protocol/register_ram.h"
 #include "tests/support/ddc_frames.h"
 #include "tests/support/engine_fixture.h"
 
@@ -172,6 +175,30 @@ TEST_F(CommandChannelTest, ReplyLengthsThatCannotHoldAFrameAreRejectedSafely) {
   // More bytes claimed than the reply area holds.
   gfx.ExpectDdcRead(0x6E, DataReply(0x6E, 0x06, {1, 2, 3, 4}), 0, 300);
   EXPECT_EQ(ReadIspReply(ctx, out), isp_status::kUnexpectedReply);
+}
+
+TEST_F(CommandChannelTest, ReplyLongerThanTheOutputIsRefusedWithoutOverflow) {
+  // A transport that allows 200-byte replies, and a chip answering with 140 data bytes: an
+  // inner part of 142 bytes, more than ReplyData holds.
+  gfx.SetMaxDdcReplySize(200);
+  const std::vector<uint8_t> longReply =
+      DataReply(0x6E, isp_opcode::kRamRead, std::vector<uint8_t>(140, 0xA5));
+  struct {
+    ReplyData out{};
+    std::array<uint8_t, 16> after{};
+  } guarded;
+  gfx.ExpectDdcRead(0x6E, longReply);
+  EXPECT_EQ(ReadIspReply(ctx, guarded.out), isp_status::kUnexpectedReply);
+  EXPECT_EQ(guarded.out, ReplyData{});
+  EXPECT_EQ(guarded.after, (std::array<uint8_t, 16>{}));
+
+  // A RAM read answered so records it like any reply that cannot be read.
+  gfx.ExpectDdcWrite(0x6E, RequestFrame(0x6E, isp_opcode::kRamRead, {0, 0, 0, 0, 0, 0, 0, 127}))
+      .ExpectDdcRead(0x6E, longReply);
+  std::array<uint8_t, 127> bytes{};
+  EXPECT_FALSE(FormatRamReadCmd(ctx, 0, 127, bytes));
+  EXPECT_EQ(ctx.firstErrorCode, isp_status::kUnexpectedReply);
+  EXPECT_EQ(ctx.firstErrorText, "FormatRamReadCmd: Reading data failed!");
 }
 
 TEST_F(CommandChannelTest, SendIspCommandFramesTheBody) {

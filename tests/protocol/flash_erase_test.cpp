@@ -85,14 +85,27 @@ TEST_F(FlashEraseTest, WrongAnswerAndFailedReadsAreReported) {
   ClearFirstError(ctx);
   mailbox.Command(Bytes("05 19 FF FF 1C"));
   gfx.ExpectFailedNativeRead(MailboxScript::kAck, 1, 6).Times(200);
+  const auto beforeFailedReads = ElapsedMs();
   EXPECT_FALSE(EraseFlash(ctx, 0xFFFF));
   EXPECT_EQ(ctx.firstErrorCode, 6);
   EXPECT_EQ(ctx.firstErrorText, "EraseFlash: Reading ACK failed!");
+  // The erase time, then 50 ms after each failed read as after an empty poll.
+  EXPECT_EQ(ElapsedMs() - beforeFailedReads, 300ms + 200 * 50ms);
 
   ClearFirstError(ctx);
   gfx.ExpectNativeWrite(MailboxScript::kBuffer + 1, Bytes("19 FF FF 1C"), 6);
   EXPECT_FALSE(EraseFlash(ctx, 0xFFFF));
   EXPECT_EQ(ctx.firstErrorText, "EraseFlash: Sending cmd failed!");
+}
+
+TEST_F(FlashEraseTest, FailedAnswerReadIsPolledAgain) {
+  // The answer read fails although bytes arrived; they are not taken as the answer.
+  mailbox.Command(Bytes("05 19 FF FF 1C"));
+  gfx.ExpectNativeRead(MailboxScript::kAck, {0x03})
+      .ExpectNativeRead(MailboxScript::kAck, Bytes("03 0C F1"), 6);
+  mailbox.Answer(Bytes("03 0C F1")).Clear();
+  EXPECT_TRUE(EraseFlash(ctx, 0xFFFF));
+  EXPECT_EQ(ctx.firstErrorCode, 0);
 }
 
 TEST_F(FlashEraseTest, RunFlashEraseLogsAroundTheErase) {
@@ -110,6 +123,16 @@ TEST_F(FlashEraseTest, ResetIsAcknowledgedAfterItsSettleTime) {
   mailbox.Command(Bytes("04 20 01 25")).EmptyPolls(2).Answer(Bytes("03 0C F1")).Clear();
   EXPECT_TRUE(SendReset1Cmd(ctx));
   EXPECT_EQ(ElapsedMs(), 250ms + 2 * 10ms);
+}
+
+TEST_F(FlashEraseTest, ResetPollsAgainAtOnceAfterFailedReads) {
+  mailbox.Command(Bytes("04 20 01 25"));
+  gfx.ExpectFailedNativeRead(MailboxScript::kAck, 1, 6).Times(10);
+  EXPECT_FALSE(SendReset1Cmd(ctx));
+  EXPECT_EQ(ctx.firstErrorCode, 6);
+  EXPECT_EQ(ctx.firstErrorText, "SendReset1Cmd: Reading ACK failed!");
+  // Only the settle time: unlike the erase, the reset does not wait after a failed read.
+  EXPECT_EQ(ElapsedMs(), 250ms);
 }
 
 TEST_F(FlashEraseTest, UnconfirmedResetLeavesTheFirstErrorOpen) {

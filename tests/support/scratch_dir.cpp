@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
+
+#include "util/binary_file.h"
+#include "util/utf8_path.h"
 
 namespace vexa::testing {
 
@@ -26,12 +28,9 @@ ScratchDir::~ScratchDir() {
 }
 
 std::string ScratchDir::WriteFile(const std::string& name, std::span<const uint8_t> bytes) const {
-  const std::filesystem::path file = path_ / name;
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  EXPECT_TRUE(out.good()) << "cannot write " << file;
-  return file.string();
+  const std::filesystem::path file = path_ / PathFromUtf8(name);
+  EXPECT_TRUE(WriteBinaryFile(file, bytes)) << "cannot write " << file;
+  return Utf8FromPath(file);
 }
 
 }  // namespace vexa::testing

@@ -135,7 +135,7 @@ int32_t ScriptedGfx::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* lengt
   if (buffer == nullptr || length == nullptr) return gfx_status::kInvalidArgument;
   const AuxTransaction* expected = Match({AuxKind::kDdcRead, ddcAddr, {}, 0, 0});
   if (expected == nullptr) return gfx_status::kVendorCallFailed;
-  const size_t copied = std::min<size_t>(expected->bytes.size(), kMaxDdcReplySize);
+  const size_t copied = std::min<size_t>(expected->bytes.size(), maxDdcReplySize_);
   std::copy_n(expected->bytes.begin(), copied, buffer);
   performed_.back().bytes = expected->bytes;
   *length = expected->length;
