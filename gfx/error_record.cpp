@@ -19,17 +19,4 @@ void ErrorRecord::ResetCode() {
   code_ = 0;
 }
 
-void ResetForTransaction(ErrorRecord& record, TransactionReset reset) {
-  switch (reset) {
-    case TransactionReset::kNone:
-      return;
-    case TransactionReset::kCode:
-      record.ResetCode();
-      return;
-    case TransactionReset::kCodeAndText:
-      record.Clear();
-      return;
-  }
-}
-
 }  // namespace vexa

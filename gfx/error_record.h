@@ -25,15 +25,4 @@ class ErrorRecord {
   std::string text_;
 };
 
-// What a backend forgets of its error record when a transaction begins (after the argument
-// check), which decides whether the record describes the last transaction or the first failure
-// since the last clear.
-enum class TransactionReset {
-  kNone,
-  kCode,
-  kCodeAndText,
-};
-
-void ResetForTransaction(ErrorRecord& record, TransactionReset reset);
-
 }  // namespace vexa

@@ -45,6 +45,9 @@ inline constexpr ProbeTraits kNvidiaProbeTraits{
     .unknownModeStatus = gfx_status::kBadProbeMode,
 };
 
+// The port scan report's closing line when no port was selected.
+inline constexpr std::string_view kNoAvailablePortLine = "     ==> No available port!\r\n";
+
 // The chip probe of the port scan, run against the port the backend has made current, through
 // the backend's own transactions. probeMode 1 sends the ISP close command over DDC at ddcAddr
 // and expects the chip's acknowledge; 2 expects the chip's DPCD branch ID ("KEST…" or

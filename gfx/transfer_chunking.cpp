@@ -17,4 +17,12 @@ int32_t TransferInChunks(int32_t length, int32_t chunkSize, const ChunkTransfer&
   return gfx_status::kSuccess;
 }
 
+int32_t TransferBufferInChunks(const uint8_t* bytes, int32_t length, int32_t chunkSize,
+                               const std::function<void()>& beginTransaction,
+                               const ChunkTransfer& transfer) {
+  if (bytes == nullptr || length <= 0) return gfx_status::kInvalidArgument;
+  if (beginTransaction) beginTransaction();
+  return TransferInChunks(length, chunkSize, transfer);
+}
+
 }  // namespace vexa

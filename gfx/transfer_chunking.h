@@ -25,4 +25,12 @@ using ChunkTransfer = std::function<int32_t(const TransferChunk& chunk)>;
 // A non-positive chunkSize moves nothing and gives gfx_status::kInvalidArgument.
 int32_t TransferInChunks(int32_t length, int32_t chunkSize, const ChunkTransfer& transfer);
 
+// The body of a backend's DdcAuxWrite, NativeAuxRead and NativeAuxWrite over `bytes` (the data
+// to write or the buffer to read into): gfx_status::kInvalidArgument for null bytes or a
+// non-positive length, before anything else happens; otherwise beginTransaction when set (the
+// backend's per-transaction reset of its error record), then TransferInChunks.
+int32_t TransferBufferInChunks(const uint8_t* bytes, int32_t length, int32_t chunkSize,
+                               const std::function<void()>& beginTransaction,
+                               const ChunkTransfer& transfer);
+
 }  // namespace vexa

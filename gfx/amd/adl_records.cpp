@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "gfx/little_endian.h"
 #include "util/text_format.h"
 
 namespace vexa::adl {
@@ -30,18 +31,6 @@ constexpr size_t kDataOffset = 20;
 constexpr int32_t kCommandRead = 2;
 constexpr int32_t kCommandWrite = 3;
 
-int32_t LoadInt32(std::span<const uint8_t> bytes, size_t offset) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(bytes[offset + i]) << (8 * i);
-  return static_cast<int32_t>(value);
-}
-
-void StoreInt32(std::span<uint8_t> bytes, size_t offset, int32_t value) {
-  for (size_t i = 0; i < 4; ++i) {
-    bytes[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-  }
-}
-
 // The name field need not end in a zero byte; it is read up to the first one or its end.
 std::string ReadName(std::span<const uint8_t> field) {
   std::string name;
@@ -55,7 +44,7 @@ std::string ReadName(std::span<const uint8_t> field) {
 }  // namespace
 
 AdapterInfo ReadAdapterInfo(std::span<const uint8_t, kAdapterInfoSize> record) {
-  return {LoadInt32(record, kAdapterIndexOffset),
+  return {LoadLeInt32(record, kAdapterIndexOffset),
           ReadName(record.subspan(kAdapterNameOffset, kAdapterNameSize))};
 }
 
@@ -69,8 +58,8 @@ bool DisplayInfo::HasDisplayPortAux() const {
 }
 
 DisplayInfo ReadDisplayInfo(std::span<const uint8_t, kDisplayInfoSize> record) {
-  return {LoadInt32(record, kLogicalIndexOffset), LoadInt32(record, kConnectorTypeOffset),
-          LoadInt32(record, kDisplayFlagsOffset)};
+  return {LoadLeInt32(record, kLogicalIndexOffset), LoadLeInt32(record, kConnectorTypeOffset),
+          LoadLeInt32(record, kDisplayFlagsOffset)};
 }
 
 std::string ConnectorName(int32_t connectorType) {
@@ -101,11 +90,12 @@ std::string ConnectorName(int32_t connectorType) {
   return StrPrintf("%d", connectorType);
 }
 
-NativeAuxRequest::NativeAuxRequest(int32_t command, uint32_t dpcdAddr, int32_t length) {
-  StoreInt32(bytes_, kRequestSizeOffset, static_cast<int32_t>(kSize));
-  StoreInt32(bytes_, kCommandOffset, command);
-  StoreInt32(bytes_, kAddressOffset, static_cast<int32_t>(dpcdAddr));
-  StoreInt32(bytes_, kLengthOffset, length);
+NativeAuxRequest::NativeAuxRequest(int32_t command, uint32_t dpcdAddr, int32_t length)
+    : dataLength_(static_cast<size_t>(length)) {
+  StoreLeInt32(bytes_, kRequestSizeOffset, static_cast<int32_t>(kSize));
+  StoreLeInt32(bytes_, kCommandOffset, command);
+  StoreLe32(bytes_, kAddressOffset, dpcdAddr);
+  StoreLeInt32(bytes_, kLengthOffset, length);
 }
 
 NativeAuxRequest NativeAuxRequest::Read(uint32_t dpcdAddr, int32_t length) {
@@ -120,13 +110,13 @@ NativeAuxRequest NativeAuxRequest::Write(uint32_t dpcdAddr, std::span<const uint
 }
 
 int32_t NativeAuxRequest::replyStatus() const {
-  return LoadInt32(bytes_, kReplyStatusOffset);
+  return LoadLeInt32(bytes_, kReplyStatusOffset);
 }
 
 std::span<const uint8_t> NativeAuxRequest::data() const {
-  // Bounded by the data field whatever the library left in the length field.
-  const int32_t length = std::clamp(LoadInt32(bytes_, kLengthOffset), 0, kMaxDataLength);
-  return std::span(bytes_).subspan(kDataOffset, static_cast<size_t>(length));
+  // The length asked for, not the length field: the library may write back another length,
+  // and the caller's buffer holds only what it asked for.
+  return std::span(bytes_).subspan(kDataOffset, dataLength_);
 }
 
 }  // namespace vexa::adl

@@ -62,13 +62,16 @@ class NativeAuxRequest {
 
   std::span<uint8_t> bytes() { return bytes_; }
   int32_t replyStatus() const;
-  // The data bytes the request carries (for a read, once answered: the bytes read).
+  // The data bytes the request carries (for a read, once answered: the bytes read), as many as
+  // the request was made with whatever the library leaves in the length field.
   std::span<const uint8_t> data() const;
 
  private:
+  // length is 0 to kMaxDataLength.
   NativeAuxRequest(int32_t command, uint32_t dpcdAddr, int32_t length);
 
   std::array<uint8_t, kSize> bytes_{};
+  size_t dataLength_ = 0;
 };
 
 }  // namespace vexa::adl

@@ -61,40 +61,37 @@ int32_t GfxLibAmd::Initialize() {
   return gfx_status::kSuccess;
 }
 
+// The transfers have no begin hook: the record keeps the first failure until it is cleared.
 int32_t GfxLibAmd::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  const std::span<const uint8_t> bytes(data, static_cast<size_t>(length));
-  const int32_t result = TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    auto request = adl::NativeAuxRequest::Write(dpcdAddr + static_cast<uint32_t>(chunk.offset),
-                                                bytes.subspan(chunk.offset, chunk.length));
+  return TransferBufferInChunks(data, length, kAuxChunkSize, {}, [&](const TransferChunk& chunk) {
+    auto request = adl::NativeAuxRequest::Write(
+        dpcdAddr + static_cast<uint32_t>(chunk.offset),
+        std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
     DelayMicroseconds(clock_, kPacingUs);
-    return AuxRequest(request);
+    return CheckResult(AuxRequest(request), "NativeAuxWrite");
   });
-  return CheckResult(result, "NativeAuxWrite");
 }
 
 int32_t GfxLibAmd::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
-  if (buffer == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  const int32_t result = TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
+  return TransferBufferInChunks(buffer, length, kAuxChunkSize, {}, [&](const TransferChunk& chunk) {
     auto request =
         adl::NativeAuxRequest::Read(dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
     const int32_t status = AuxRequest(request);
     if (status == 0) std::ranges::copy(request.data(), buffer + chunk.offset);
-    return status;
+    return CheckResult(status, "NativeAuxRead");
   });
-  return CheckResult(result, "NativeAuxRead");
 }
 
 int32_t GfxLibAmd::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  const int32_t result = TransferInChunks(length, kDdcBlockSize, [&](const TransferChunk& chunk) {
+  return TransferBufferInChunks(data, length, kDdcBlockSize, {}, [&](const TransferChunk& chunk) {
     DelayMicroseconds(clock_, kPacingUs);
     // The I2C address, then the chunk.
     std::array<uint8_t, kDdcBlockSize + 1> send{ddcAddr};
     std::copy_n(data + chunk.offset, chunk.length, send.begin() + 1);
-    return DdcBlockAccess(std::span(send).first(static_cast<size_t>(chunk.length) + 1), {});
+    return CheckResult(
+        DdcBlockAccess(std::span(send).first(static_cast<size_t>(chunk.length) + 1), {}),
+        "DdcAuxWrite");
   });
-  return CheckResult(result, "DdcAuxWrite");
 }
 
 int32_t GfxLibAmd::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {

@@ -12,8 +12,6 @@ namespace vexa {
 
 namespace {
 
-constexpr const char* kNoAvailablePort = "     ==> No available port!\r\n";
-
 // The port id the scan hands out: adapter index high, display logical index low.
 uint32_t PortId(int32_t adapterIndex, int32_t displayIndex) {
   return (static_cast<uint32_t>(adapterIndex) << 16) |
@@ -59,7 +57,7 @@ int32_t GfxLibAmd::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddc
     return gfx_status::kSuccess;
   }
   if (scan.adaptersOpened == 0) return ReportNoActiveAdapter(adapterCount, *report);
-  *report += kNoAvailablePort;
+  *report += kNoAvailablePortLine;
   return scan.lastProbeStatus;
 }
 
@@ -113,7 +111,7 @@ int32_t GfxLibAmd::ReportNoActiveAdapter(int32_t adapterCount, std::string& repo
                 adapterCount);
   report += line;
   record_.Record(kOwnErrorCode, line);
-  report += kNoAvailablePort;
+  report += kNoAvailablePortLine;
   return gfx_status::kVendorCallFailed;
 }
 

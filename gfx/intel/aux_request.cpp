@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gfx/little_endian.h"
+
 namespace vexa {
 
 namespace {
@@ -36,10 +38,6 @@ constexpr RequestRecordFormat kLsPconRecord{
 
 constexpr size_t kDeviceIdOffset = 0;
 
-void PutUint32(std::vector<uint8_t>& record, size_t offset, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) record[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 bool IsWriteCommand(AuxCommand command) {
@@ -58,10 +56,10 @@ const RequestRecordFormat& RecordFormatFor(uint32_t deviceId) {
 std::vector<uint8_t> EncodeRequestRecord(const AuxRequest& request) {
   const RequestRecordFormat& format = RecordFormatFor(request.deviceId);
   std::vector<uint8_t> record(format.size, 0);
-  PutUint32(record, kDeviceIdOffset, request.deviceId);
-  PutUint32(record, format.commandOffset, static_cast<uint32_t>(request.command));
-  PutUint32(record, format.lengthOffset, request.length);
-  PutUint32(record, format.addressOffset, request.address);
+  StoreLe32(record, kDeviceIdOffset, request.deviceId);
+  StoreLe32(record, format.commandOffset, static_cast<uint32_t>(request.command));
+  StoreLe32(record, format.lengthOffset, request.length);
+  StoreLe32(record, format.addressOffset, request.address);
   if (IsWriteCommand(request.command)) {
     std::copy_n(request.data.begin(), request.length, record.begin() + format.dataOffset);
   }

@@ -48,7 +48,9 @@ class CuiDriver {
   // Starts COM for the calling thread and creates the driver object. A driver that is still
   // open is closed first. True when the object exists; on false nothing stays open.
   virtual bool Open() = 0;
-  // Releases the driver object and ends the calling thread's COM use begun by Open.
+  // Releases the driver object and ends the COM use begun by Open. Called on another thread
+  // than the one that opened the driver, it only forgets the object: that thread's object and
+  // COM use are not this thread's to end.
   virtual void Close() = 0;
 
   // The adapter at index of the system's enumeration; nullopt past the last one. Needs no

@@ -38,21 +38,20 @@ void GfxLibIntel::Uninitialize() {
 }
 
 int32_t GfxLibIntel::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCode);
-  return TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    AuxRequest request =
-        MakeRequest(chunk.isLast ? AuxCommand::kI2cWriteEnd : AuxCommand::kI2cWriteContinue,
-                    ddcAddr, chunk.length);
-    std::copy_n(data + chunk.offset, chunk.length, request.data.begin());
-    return Transact(request, "DDC-AUX-Write", "failed!");
-  });
+  return TransferBufferInChunks(
+      data, length, kAuxChunkSize, [this] { record_.ResetCode(); },
+      [&](const TransferChunk& chunk) {
+        AuxRequest request =
+            MakeRequest(chunk.isLast ? AuxCommand::kI2cWriteEnd : AuxCommand::kI2cWriteContinue,
+                        ddcAddr, chunk.length);
+        std::copy_n(data + chunk.offset, chunk.length, request.data.begin());
+        return Transact(request, "DDC-AUX-Write", "failed!");
+      });
 }
 
 int32_t GfxLibIntel::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
   DdcReplySource source;
-  source.chunkSize = kAuxChunkSize;
-  source.beginTransaction = [this] { ResetForTransaction(record_, TransactionReset::kCode); };
+  source.beginTransaction = [this] { record_.ResetCode(); };
   source.readLengthBytes = [this](uint8_t addr, uint8_t* out) {
     AuxRequest request = MakeRequest(AuxCommand::kI2cReadContinue, addr, kLengthBytesRead);
     const int32_t status = Transact(request, "DDC-AUX-Read", "Reading len bytes failed!");
@@ -70,28 +69,28 @@ int32_t GfxLibIntel::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* lengt
 }
 
 int32_t GfxLibIntel::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
-  if (buffer == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCode);
-  return TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    AuxRequest request = MakeRequest(AuxCommand::kNativeRead,
-                                     dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
-    const int32_t status = Transact(request, "Native-AUX-Read", "failed!");
-    if (status == gfx_status::kSuccess) {
-      std::copy_n(request.data.begin(), chunk.length, buffer + chunk.offset);
-    }
-    return status;
-  });
+  return TransferBufferInChunks(
+      buffer, length, kAuxChunkSize, [this] { record_.ResetCode(); },
+      [&](const TransferChunk& chunk) {
+        AuxRequest request = MakeRequest(
+            AuxCommand::kNativeRead, dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
+        const int32_t status = Transact(request, "Native-AUX-Read", "failed!");
+        if (status == gfx_status::kSuccess) {
+          std::copy_n(request.data.begin(), chunk.length, buffer + chunk.offset);
+        }
+        return status;
+      });
 }
 
 int32_t GfxLibIntel::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCode);
-  return TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    AuxRequest request = MakeRequest(AuxCommand::kNativeWrite,
-                                     dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
-    std::copy_n(data + chunk.offset, chunk.length, request.data.begin());
-    return Transact(request, "Native-AUX-Write", "failed!");
-  });
+  return TransferBufferInChunks(
+      data, length, kAuxChunkSize, [this] { record_.ResetCode(); },
+      [&](const TransferChunk& chunk) {
+        AuxRequest request = MakeRequest(
+            AuxCommand::kNativeWrite, dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
+        std::copy_n(data + chunk.offset, chunk.length, request.data.begin());
+        return Transact(request, "Native-AUX-Write", "failed!");
+      });
 }
 
 int32_t GfxLibIntel::Transact(AuxRequest& request, std::string_view operation,

@@ -48,7 +48,7 @@ int32_t GfxLibIntel::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t d
   }
   *report += *displayId != 0
                  ? StrPrintf("     ==> User setting (0x%04X) is invalid!\r\n", *displayId)
-                 : std::string("     ==> No available port!\r\n");
+                 : std::string(kNoAvailablePortLine);
   return result;
 }
 

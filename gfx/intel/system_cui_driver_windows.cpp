@@ -60,11 +60,12 @@ std::string Utf8FromField(const wchar_t (&field)[N]) {
 
 // The driver's COM object, created per thread by Open. Open and Close pair the thread's COM
 // start and end even when the object cannot be created, and a repeated Open releases the
-// object it replaces.
+// object it replaces. The object lives in the apartment of the thread that opened it.
 class WindowsCuiDriver final : public CuiDriver {
  public:
   bool Open() override {
     Close();
+    openingThread_ = GetCurrentThreadId();
     // A thread already in another COM apartment may still create the object, but its COM use
     // is not ours to end.
     comStarted_ = SUCCEEDED(CoInitialize(nullptr));
@@ -81,14 +82,14 @@ class WindowsCuiDriver final : public CuiDriver {
   }
 
   void Close() override {
-    if (object_ != nullptr) {
-      object_->Release();
-      object_ = nullptr;
-    }
-    if (comStarted_) {
-      CoUninitialize();
-      comStarted_ = false;
-    }
+    // Detection opens the driver on the UI thread and leaves it open; the worker thread then
+    // reopens it. Releasing the UI thread's object, or ending COM on a thread that never
+    // started it, is not allowed from the worker, so another thread only drops the pointer.
+    const bool onOpeningThread = GetCurrentThreadId() == openingThread_;
+    if (object_ != nullptr && onOpeningThread) object_->Release();
+    object_ = nullptr;
+    if (comStarted_ && onOpeningThread) CoUninitialize();
+    comStarted_ = false;
   }
 
   std::optional<DisplayAdapter> EnumAdapter(uint32_t index) override {
@@ -139,6 +140,8 @@ class WindowsCuiDriver final : public CuiDriver {
 
   IUnknown* object_ = nullptr;
   bool comStarted_ = false;
+  // The thread whose apartment holds object_ and whose COM use comStarted_ records.
+  DWORD openingThread_ = 0;
 };
 
 }  // namespace

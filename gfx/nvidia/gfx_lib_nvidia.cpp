@@ -45,25 +45,21 @@ int32_t GfxLibNvidia::Initialize() {
 }
 
 int32_t GfxLibNvidia::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  const int32_t status = TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    NvAuxRequest request =
-        NewRequest(chunk.isLast ? NvAuxOperation::kI2cWriteEnd : NvAuxOperation::kI2cWriteMore,
-                   ddcAddr, chunk.length);
-    request.SetData(std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
-    DelayMicroseconds(clock_, kDdcWritePacingUs);
-    return SendAuxRequest(request);
-  });
-  return Conclude(status, "DdcAuxWrite... failed!");
+  return TransferBufferInChunks(
+      data, length, kAuxChunkSize, [this] { record_.Clear(); },
+      [&](const TransferChunk& chunk) {
+        NvAuxRequest request =
+            NewRequest(chunk.isLast ? NvAuxOperation::kI2cWriteEnd : NvAuxOperation::kI2cWriteMore,
+                       ddcAddr, chunk.length);
+        request.SetData(std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
+        DelayMicroseconds(clock_, kDdcWritePacingUs);
+        return Conclude(SendAuxRequest(request), "DdcAuxWrite... failed!");
+      });
 }
 
 int32_t GfxLibNvidia::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
   DdcReplySource source;
-  source.chunkSize = kAuxChunkSize;
-  source.beginTransaction = [this] {
-    ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  };
+  source.beginTransaction = [this] { record_.Clear(); };
   // The length bytes leave the I2C transaction open for the rest of the reply. Whatever comes
   // after them waits out the sink's pacing first.
   source.readLengthBytes = [this](uint8_t addr, uint8_t* out) {
@@ -98,32 +94,32 @@ int32_t GfxLibNvidia::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* leng
 }
 
 int32_t GfxLibNvidia::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
-  if (buffer == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  const int32_t status = TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    NvAuxRequest request = NewRequest(NvAuxOperation::kNativeRead,
-                                      dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
-    DelayMicroseconds(clock_, kPacingUs);
-    const int32_t result = SendAuxRequest(request);
-    if (result == 0) {
-      request.CopyDataTo(std::span(buffer + chunk.offset, static_cast<size_t>(chunk.length)));
-    }
-    return result;
-  });
-  return Conclude(status, "NativeAuxRead... failed!");
+  return TransferBufferInChunks(
+      buffer, length, kAuxChunkSize, [this] { record_.Clear(); },
+      [&](const TransferChunk& chunk) {
+        NvAuxRequest request =
+            NewRequest(NvAuxOperation::kNativeRead, dpcdAddr + static_cast<uint32_t>(chunk.offset),
+                       chunk.length);
+        DelayMicroseconds(clock_, kPacingUs);
+        const int32_t result = SendAuxRequest(request);
+        if (result == 0) {
+          request.CopyDataTo(std::span(buffer + chunk.offset, static_cast<size_t>(chunk.length)));
+        }
+        return Conclude(result, "NativeAuxRead... failed!");
+      });
 }
 
 int32_t GfxLibNvidia::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  const int32_t status = TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    NvAuxRequest request = NewRequest(NvAuxOperation::kNativeWrite,
-                                      dpcdAddr + static_cast<uint32_t>(chunk.offset), chunk.length);
-    request.SetData(std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
-    DelayMicroseconds(clock_, kPacingUs);
-    return SendAuxRequest(request);
-  });
-  return Conclude(status, "NativeAuxWrite... failed!");
+  return TransferBufferInChunks(
+      data, length, kAuxChunkSize, [this] { record_.Clear(); },
+      [&](const TransferChunk& chunk) {
+        NvAuxRequest request =
+            NewRequest(NvAuxOperation::kNativeWrite, dpcdAddr + static_cast<uint32_t>(chunk.offset),
+                       chunk.length);
+        request.SetData(std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
+        DelayMicroseconds(clock_, kPacingUs);
+        return Conclude(SendAuxRequest(request), "NativeAuxWrite... failed!");
+      });
 }
 
 int32_t GfxLibNvidia::SendAuxRequest(NvAuxRequest& request) {

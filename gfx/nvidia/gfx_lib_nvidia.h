@@ -72,7 +72,7 @@ class GfxLibNvidia final : public GfxLib {
   // status, or the reply status 1 (not acknowledged) or 2 (still deferred).
   int32_t SendAuxRequest(NvAuxRequest& request);
   NvAuxRequest NewRequest(NvAuxOperation operation, uint32_t address, int32_t length) const;
-  // 0 for a transfer that succeeded; otherwise records status with failText and gives 6.
+  // 0 for a request that succeeded; otherwise records status with failText and gives 6.
   int32_t Conclude(int32_t status, const char* failText);
 
   // The display walk of ScanPorts (gfx_lib_nvidia_scan.cpp).

@@ -76,7 +76,7 @@ int32_t GfxLibNvidia::ScanGpu(NvGpuHandle gpu, uint32_t displayCount, uint8_t dd
   }
 
   if (devices_.empty()) {
-    report += "     ==> No available port!\r\n";
+    report += kNoAvailablePortLine;
     return gfx_status::kNoChipFound;
   }
   current_ = devices_.front();

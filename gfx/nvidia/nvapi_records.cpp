@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "gfx/nvidia/little_endian.h"
+#include "gfx/little_endian.h"
 
 namespace vexa {
 
@@ -68,9 +68,9 @@ void NvAuxRequest::SetData(std::span<const uint8_t> data) {
 }
 
 void NvAuxRequest::CopyDataTo(std::span<uint8_t> out) const {
-  const size_t length = LoadLe32(bytes_, kAuxLengthOffset) + 1;
-  std::copy_n(bytes_.begin() + kAuxDataOffset, std::min({out.size(), length, kNvAuxDataSize}),
-              out.begin());
+  // out holds what was asked for; the length field the driver writes back is not trusted, as a
+  // shorter one would leave part of out stale although the read succeeded.
+  std::copy_n(bytes_.begin() + kAuxDataOffset, std::min(out.size(), kNvAuxDataSize), out.begin());
 }
 
 NvAuxReply NvAuxRequest::Reply() const {

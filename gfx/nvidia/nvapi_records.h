@@ -49,7 +49,8 @@ class NvAuxRequest {
 
   // Sets the bytes a write carries (as many as the request's length).
   void SetData(std::span<const uint8_t> data);
-  // Copies out the bytes a read returned (as many as out holds, at most the length).
+  // Copies out the bytes a read returned: as many as out holds (at most 16), whatever length
+  // the driver wrote back.
   void CopyDataTo(std::span<uint8_t> out) const;
   NvAuxReply Reply() const;
 

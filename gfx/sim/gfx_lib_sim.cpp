@@ -24,7 +24,8 @@ int32_t GfxLibSim::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddc
   *report += StrPrintf("Simulated board, port %u (%s): ", kPortDisplayId, kPortName);
   const int32_t probe = ProbePort(*this, clock_, record_, kIntelProbeTraits, probeMode, ddcAddr);
   if (probe != gfx_status::kSuccess) {
-    *report += "no chip answered\r\n     ==> No available port!\r\n";
+    *report += "no chip answered\r\n";
+    *report += kNoAvailablePortLine;
     return gfx_status::kNoChipFound;
   }
   *report += "chip found\r\n";
@@ -34,22 +35,19 @@ int32_t GfxLibSim::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddc
 }
 
 int32_t GfxLibSim::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  const std::span<const uint8_t> bytes(data, static_cast<size_t>(length));
-  return TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    const auto reply = board_.I2cWrite(ddcAddr, bytes.subspan(chunk.offset, chunk.length),
-                                       {chunk.offset == 0, chunk.isLast});
-    return Transact(reply, "I2C write", ddcAddr);
-  });
+  return TransferBufferInChunks(
+      data, length, kAuxChunkSize, [this] { record_.Clear(); },
+      [&](const TransferChunk& chunk) {
+        const auto reply = board_.I2cWrite(
+            ddcAddr, std::span(data + chunk.offset, static_cast<size_t>(chunk.length)),
+            {chunk.offset == 0, chunk.isLast});
+        return Transact(reply, "I2C write", ddcAddr);
+      });
 }
 
 int32_t GfxLibSim::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
   DdcReplySource source;
-  source.chunkSize = kAuxChunkSize;
-  source.beginTransaction = [this] {
-    ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  };
+  source.beginTransaction = [this] { record_.Clear(); };
   source.readLengthBytes = [this](uint8_t addr, uint8_t* out) {
     return Transact(board_.I2cRead(addr, std::span(out, 2), {true, false}), "I2C read", addr);
   };
@@ -62,25 +60,25 @@ int32_t GfxLibSim::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length)
 }
 
 int32_t GfxLibSim::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
-  if (buffer == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  return TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    const uint32_t addr = dpcdAddr + static_cast<uint32_t>(chunk.offset);
-    const auto reply =
-        board_.DpcdRead(addr, std::span(buffer + chunk.offset, static_cast<size_t>(chunk.length)));
-    return Transact(reply, "DPCD read", addr);
-  });
+  return TransferBufferInChunks(
+      buffer, length, kAuxChunkSize, [this] { record_.Clear(); },
+      [&](const TransferChunk& chunk) {
+        const uint32_t addr = dpcdAddr + static_cast<uint32_t>(chunk.offset);
+        const auto reply = board_.DpcdRead(
+            addr, std::span(buffer + chunk.offset, static_cast<size_t>(chunk.length)));
+        return Transact(reply, "DPCD read", addr);
+      });
 }
 
 int32_t GfxLibSim::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
-  if (data == nullptr || length <= 0) return gfx_status::kInvalidArgument;
-  ResetForTransaction(record_, TransactionReset::kCodeAndText);
-  return TransferInChunks(length, kAuxChunkSize, [&](const TransferChunk& chunk) {
-    const uint32_t addr = dpcdAddr + static_cast<uint32_t>(chunk.offset);
-    const auto reply =
-        board_.DpcdWrite(addr, std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
-    return Transact(reply, "DPCD write", addr);
-  });
+  return TransferBufferInChunks(
+      data, length, kAuxChunkSize, [this] { record_.Clear(); },
+      [&](const TransferChunk& chunk) {
+        const uint32_t addr = dpcdAddr + static_cast<uint32_t>(chunk.offset);
+        const auto reply = board_.DpcdWrite(
+            addr, std::span(data + chunk.offset, static_cast<size_t>(chunk.length)));
+        return Transact(reply, "DPCD write", addr);
+      });
 }
 
 int32_t GfxLibSim::Transact(sim::AuxReply reply, const char* what, uint32_t address) {

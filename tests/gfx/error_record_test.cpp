@@ -40,23 +40,5 @@ TEST(ErrorRecordTest, ResetCodeKeepsTheTextButReopensTheRecord) {
   EXPECT_EQ(record.text(), "next failure");
 }
 
-TEST(ErrorRecordTest, TransactionResetForgetsWhatItsPolicySays) {
-  struct Case {
-    TransactionReset reset;
-    int32_t code;
-    const char* text;
-  };
-  for (const Case& c :
-       {Case{TransactionReset::kNone, -2, "old"}, Case{TransactionReset::kCode, 0, "old"},
-        Case{TransactionReset::kCodeAndText, 0, ""}}) {
-    SCOPED_TRACE(static_cast<int>(c.reset));
-    ErrorRecord record;
-    record.Record(-2, "old");
-    ResetForTransaction(record, c.reset);
-    EXPECT_EQ(record.code(), c.code);
-    EXPECT_EQ(record.text(), c.text);
-  }
-}
-
 }  // namespace
 }  // namespace vexa

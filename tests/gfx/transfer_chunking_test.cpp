@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -65,6 +66,45 @@ TEST(ChunkingTest, NonPositiveChunkSizeMovesNothing) {
   EXPECT_EQ(TransferInChunks(8, 0, [&](const TransferChunk&) { return ++calls, 0; }),
             gfx_status::kInvalidArgument);
   EXPECT_EQ(calls, 0);
+}
+
+// The backends rely on this check coming first: a refused call must neither reach the vendor
+// nor reset the backend's error record.
+TEST(BufferTransferTest, BadArgumentsRunNeitherTheHookNorAnyChunk) {
+  struct Case {
+    bool nullBytes;
+    int32_t length;
+  };
+  const uint8_t byte = 0;
+  for (const Case& c : {Case{true, 8}, Case{false, 0}, Case{false, -1}}) {
+    SCOPED_TRACE(::testing::Message() << (c.nullBytes ? "null bytes, " : "") << c.length);
+    int begins = 0;
+    int chunks = 0;
+    EXPECT_EQ(TransferBufferInChunks(
+                  c.nullBytes ? nullptr : &byte, c.length, kAuxChunkSize, [&] { ++begins; },
+                  [&](const TransferChunk&) { return ++chunks, 0; }),
+              gfx_status::kInvalidArgument);
+    EXPECT_EQ(begins, 0);
+    EXPECT_EQ(chunks, 0);
+  }
+}
+
+TEST(BufferTransferTest, HookRunsOnceBeforeTheFirstChunk) {
+  const std::vector<uint8_t> bytes(20);
+  std::vector<std::string> events;
+  const int32_t status = TransferBufferInChunks(
+      bytes.data(), 20, kAuxChunkSize, [&] { events.push_back("begin"); },
+      [&](const TransferChunk& chunk) {
+        events.push_back("chunk " + std::to_string(chunk.offset));
+        return 0;
+      });
+  EXPECT_EQ(status, gfx_status::kSuccess);
+  EXPECT_EQ(events, (std::vector<std::string>{"begin", "chunk 0", "chunk 16"}));
+
+  // Without a hook the chunks alone run, and a failing one still ends the transfer.
+  EXPECT_EQ(TransferBufferInChunks(bytes.data(), 20, kAuxChunkSize, {},
+                                   [](const TransferChunk&) { return -7; }),
+            -7);
 }
 
 }  // namespace

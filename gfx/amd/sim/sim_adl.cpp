@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gfx/little_endian.h"
+
 namespace vexa {
 
 namespace {
@@ -43,18 +45,6 @@ constexpr size_t kAuxPayload = 16;
 constexpr size_t kLengthByteAt = 1;
 constexpr uint8_t kLengthByteFlag = 0x80;
 constexpr size_t kReplyFramingBytes = 3;
-
-int32_t GetInt32(std::span<const uint8_t> bytes, size_t at) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
-  return static_cast<int32_t>(value);
-}
-
-void PutInt32(std::span<uint8_t> bytes, size_t at, int32_t value) {
-  for (size_t i = 0; i < 4; ++i) {
-    bytes[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-  }
-}
 
 }  // namespace
 
@@ -114,7 +104,7 @@ int32_t SimAdl::AdapterInfoGet(std::span<uint8_t> info) {
   for (size_t n = 0; n < machine_.adapters.size(); ++n) {
     const SimAdlAdapter& adapter = machine_.adapters[n];
     const auto record = info.subspan(n * kAdapterRecordSize, kAdapterRecordSize);
-    PutInt32(record, kAdapterIndexAt, adapter.adapterIndex);
+    StoreLeInt32(record, kAdapterIndexAt, adapter.adapterIndex);
     const size_t nameLength = std::min(adapter.name.size(), kAdapterNameSize - 1);
     std::memcpy(record.data() + kAdapterNameAt, adapter.name.data(), nameLength);
   }
@@ -148,9 +138,9 @@ int32_t SimAdl::DisplayInfoGet(int32_t adapterIndex, int32_t* count, AdlHeapBloc
   for (size_t n = 0; n < records.size() / kDisplayRecordSize; ++n) {
     const SimAdlDisplay& display = adapter->displays[n];
     const auto record = records.subspan(n * kDisplayRecordSize, kDisplayRecordSize);
-    PutInt32(record, kLogicalIndexAt, display.logicalIndex);
-    PutInt32(record, kConnectorTypeAt, display.connectorType);
-    PutInt32(record, kDisplayFlagsAt, display.flags);
+    StoreLeInt32(record, kLogicalIndexAt, display.logicalIndex);
+    StoreLeInt32(record, kConnectorTypeAt, display.connectorType);
+    StoreLeInt32(record, kDisplayFlagsAt, display.flags);
   }
   *count = static_cast<int32_t>(records.size() / kDisplayRecordSize);
   *displays = std::move(block);
@@ -205,17 +195,17 @@ int32_t SimAdl::NativeAuxChannelAccess(int32_t adapterIndex, int32_t displayInde
     return kFailed;
   }
   if (request.size() != kRequestRecordSize ||
-      GetInt32(request, kRequestSizeAt) != static_cast<int32_t>(kRequestRecordSize)) {
+      LoadLeInt32(request, kRequestSizeAt) != static_cast<int32_t>(kRequestRecordSize)) {
     return kBadRequest;
   }
-  const int32_t command = GetInt32(request, kCommandAt);
-  const int32_t length = GetInt32(request, kLengthAt);
+  const int32_t command = LoadLeInt32(request, kCommandAt);
+  const int32_t length = LoadLeInt32(request, kLengthAt);
   if ((command != kReadCommand && command != kWriteCommand) || length < 1 ||
       length > kMaxRequestData) {
     return kBadRequest;
   }
   const bool isWrite = command == kWriteCommand;
-  const auto address = static_cast<uint32_t>(GetInt32(request, kAddressAt));
+  const auto address = LoadLe32(request, kAddressAt);
   const auto data = request.subspan(kDataAt, static_cast<size_t>(length));
 
   SimAdlCall call{isWrite ? SimAdlCallKind::kNativeWrite : SimAdlCallKind::kNativeRead,
@@ -234,7 +224,10 @@ int32_t SimAdl::NativeAuxChannelAccess(int32_t adapterIndex, int32_t displayInde
   } else {
     outcome = ServeNative(display->board, isWrite, address, data);
   }
-  if (outcome.result == 0) PutInt32(request, kReplyStatusAt, outcome.replyStatus);
+  if (outcome.result == 0) {
+    StoreLeInt32(request, kReplyStatusAt, outcome.replyStatus);
+    if (writtenBackLength_) StoreLeInt32(request, kLengthAt, *writtenBackLength_);
+  }
   if (!isWrite && outcome.result == 0 && outcome.replyStatus == kAcknowledged) {
     call.bytes.assign(data.begin(), data.end());
   }

@@ -93,6 +93,9 @@ class SimAdl final : public AdlApi {
   void AnswerNativeRequests(int count, int32_t replyStatus);
   // The next `count` native requests fail with the call result `result`.
   void FailNativeCalls(int count, int32_t result);
+  // From now on every native request the library answers gets `length` written into its
+  // length field, as a library that reports another data length than the one asked for.
+  void WriteBackNativeLength(int32_t length) { writtenBackLength_ = length; }
 
   // Transfers since construction or the last ClearCalls.
   const std::vector<SimAdlCall>& calls() const { return calls_; }
@@ -153,6 +156,7 @@ class SimAdl final : public AdlApi {
   // Queued outcomes of DDC block accesses; empty entries are served by the board.
   std::deque<std::optional<int32_t>> ddcFaults_;
   std::deque<NativeOutcome> nativeFaults_;
+  std::optional<int32_t> writtenBackLength_;
   std::optional<ReplyInProgress> reply_;
   std::vector<SimAdlCall> calls_;
 };

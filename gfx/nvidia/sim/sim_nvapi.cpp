@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "gfx/nvidia/little_endian.h"
+#include "gfx/little_endian.h"
 
 namespace vexa {
 
@@ -283,6 +283,7 @@ int32_t SimNvapi::DisplayPortAux(NvDisplayHandle handle, std::span<uint8_t> requ
   auxCalls_.push_back(std::move(call));
   if (status != kOk) return status;
   StoreLe32(request, layout::kAuxReply, reply);
+  if (writtenBackLength_) StoreLe32(request, layout::kAuxLengthMinusOne, *writtenBackLength_ - 1);
   return kOk;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,9 @@ class SimNvapi final : public Nvapi {
 
   // The next AUX requests get these answers, in order, without reaching a board.
   void QueueAuxAnswers(const std::vector<SimNvAuxAnswer>& answers);
+  // From now on every AUX request the driver answers gets a length field of `length` (1 to
+  // 16) written back, as a driver that reports another data length than the one asked for.
+  void WriteBackAuxLength(uint32_t length) { writtenBackLength_ = length; }
   // Every AUX request that passed the record checks, in order.
   const std::vector<SimNvAuxCall>& auxCalls() const { return auxCalls_; }
   // The configuration, which tests may change between calls.
@@ -138,6 +142,7 @@ class SimNvapi final : public Nvapi {
   Clock& clock_;
   bool initialized_ = false;
   std::deque<SimNvAuxAnswer> queuedAnswers_;
+  std::optional<uint32_t> writtenBackLength_;
   std::vector<SimNvAuxCall> auxCalls_;
   // The I2C transaction each display (by id) holds open.
   std::map<uint32_t, OpenI2c> openI2c_;

@@ -58,6 +58,24 @@ TEST_F(AmdTransfer, NativeTransfersGoInRequestsOfSixteenBytes) {
   EXPECT_EQ(Elapsed(), 2100us);
 }
 
+// A read takes exactly the bytes it asked for, whatever length the library writes back into
+// the request: a longer one must not spill past the caller's buffer, a shorter one must not
+// leave part of it unwritten.
+TEST_F(AmdTransfer, NativeReadTakesTheRequestedLengthNotTheOneWrittenBack) {
+  const std::vector<uint8_t> written = Counting(20);
+  ASSERT_EQ(amd->NativeAuxWrite(kScratchDpcd, written.data(), 20), gfx_status::kSuccess);
+  for (const int32_t writtenBack : {16, 1}) {
+    SCOPED_TRACE(::testing::Message() << "length written back: " << writtenBack);
+    adl->WriteBackNativeLength(writtenBack);
+    // Room past the 20 bytes asked for (16 + 4), so that a spill shows.
+    std::vector<uint8_t> buffer(36, 0xCC);
+    ASSERT_EQ(amd->NativeAuxRead(kScratchDpcd, buffer.data(), 20), gfx_status::kSuccess);
+    EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + 20), written);
+    EXPECT_EQ(std::vector<uint8_t>(buffer.begin() + 20, buffer.end()),
+              std::vector<uint8_t>(16, 0xCC));
+  }
+}
+
 // What the library says about one request, and what the transfer makes of it.
 struct NativeFailureCase {
   const char* name;

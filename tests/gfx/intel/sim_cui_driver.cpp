@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "gfx/little_endian.h"
+
 namespace vexa::testing {
 
 namespace {
@@ -37,12 +39,6 @@ constexpr uint32_t kNativeRead = 9;
 constexpr uint32_t kLastDpcdAddress = 0xFFFFF;
 constexpr uint32_t kLastI2cAddress = 0xFF;
 constexpr int32_t kUnexpectedCall = static_cast<int32_t>(0x8000FFFF);
-
-uint32_t Uint32At(std::span<const uint8_t> record, size_t offset) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= uint32_t{record[offset + i]} << (8 * i);
-  return value;
-}
 
 // The LS-PCON record's bytes outside its listed fields are zero.
 bool ReservedBytesClear(std::span<const uint8_t> record) {
@@ -159,10 +155,10 @@ int32_t SimCuiDriver::Serve(const CuiGuid& guid, std::span<uint8_t> record, bool
   std::span<uint8_t> data;
   if (layout != nullptr) {
     call.kind = layout->kind;
-    call.deviceId = Uint32At(record, kDeviceIdOffset);
-    call.command = Uint32At(record, layout->command);
-    call.length = Uint32At(record, layout->length);
-    call.address = Uint32At(record, layout->address);
+    call.deviceId = LoadLe32(record, kDeviceIdOffset);
+    call.command = LoadLe32(record, layout->command);
+    call.length = LoadLe32(record, layout->length);
+    call.address = LoadLe32(record, layout->address);
     data = record.subspan(layout->data, std::min<size_t>(call.length, kDataFieldSize));
     if (viaWriteMethod) call.data.assign(data.begin(), data.end());
   }

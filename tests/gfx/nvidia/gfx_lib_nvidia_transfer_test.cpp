@@ -96,6 +96,16 @@ TEST_F(NvidiaTransfer, NativeReadComesInPacedChunksOfSixteen) {
   EXPECT_EQ(read, onBoard);
 }
 
+// A read takes the bytes it asked for even when the driver writes back a shorter length: none
+// of the caller's buffer is left stale.
+TEST_F(NvidiaTransfer, NativeReadTakesTheRequestedLengthNotTheOneWrittenBack) {
+  nvapi->WriteBackAuxLength(1);
+  nvapi->QueueAuxAnswers({Answers({1, 2, 3, 4})});
+  std::array<uint8_t, 4> read{0xCC, 0xCC, 0xCC, 0xCC};
+  EXPECT_EQ(nvidia->NativeAuxRead(0x500, read.data(), 4), gfx_status::kSuccess);
+  EXPECT_EQ(read, (std::array<uint8_t, 4>{1, 2, 3, 4}));
+}
+
 TEST_F(NvidiaTransfer, NativeWriteComesInPacedChunksOfSixteen) {
   const std::vector<uint8_t> bytes = Sequence(20, 0x30);
   EXPECT_EQ(nvidia->NativeAuxWrite(0x1000, bytes.data(), 20), gfx_status::kSuccess);
