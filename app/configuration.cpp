@@ -104,7 +104,7 @@ class PathReader {
 bool DefaultConfigPath(std::string& path, std::string& message) {
   const std::optional<std::string> executable = ExecutablePath();
   const size_t separator =
-      executable ? executable->find_last_of(kPathSeparator) : std::string::npos;
+      executable ? executable->find_last_of(kPathSeparators) : std::string::npos;
   if (separator == std::string::npos) {
     message = kGeneralFailure;
     return false;
@@ -123,7 +123,7 @@ bool LoadConfiguration(IspContext& ctx, const std::string& configPath, Configura
     return false;
   }
   const FirmwareUpdateKeys keys(*section);
-  const size_t separator = configPath.find_last_of(kPathSeparator);
+  const size_t separator = configPath.find_last_of(kPathSeparators);
   const PathReader paths(
       keys, separator == std::string::npos ? std::string() : configPath.substr(0, separator + 1));
 

@@ -7,6 +7,8 @@
 #include "sim/chip_profile.h"
 #include "sim/spi_flash.h"
 #include "tools/image_files.h"
+#include "util/binary_file.h"
+#include "util/utf8_path.h"
 
 namespace vexa::testing {
 
@@ -27,9 +29,7 @@ std::vector<uint8_t> BinImage(sim::ChipModel model, std::array<uint8_t, 3> versi
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  if (!WriteBinaryFile(PathFromUtf8(path), bytes)) qFatal("cannot write %s", path.c_str());
 }
 
 }  // namespace
