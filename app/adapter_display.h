@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gfx/adapter_detection.h"
+#include "transport/adapter_detection.h"
 
 namespace vexa {
 

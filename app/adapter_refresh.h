@@ -6,7 +6,7 @@
 #include "app/adapter_display.h"
 #include "app/configuration.h"
 #include "app/log_file.h"
-#include "gfx/adapter_detection.h"
+#include "transport/adapter_detection.h"
 
 namespace vexa {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "context/isp_settings.h"
+#include "engine/isp_settings.h"
 #include "util/executable_path.h"
 #include "util/ini_file.h"
 #include "util/utf16_text.h"

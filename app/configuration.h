@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "context/isp_context.h"
-#include "gfx/adapter_type.h"
+#include "engine/isp_context.h"
+#include "transport/adapter_type.h"
 
 namespace vexa {
 

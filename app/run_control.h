@@ -2,8 +2,8 @@
 
 #include "app/configuration.h"
 #include "app/log_file.h"
-#include "context/isp_context.h"
-#include "context/isp_worker.h"
+#include "engine/isp_context.h"
+#include "engine/run/isp_worker.h"
 
 namespace vexa {
 

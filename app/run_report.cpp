@@ -1,6 +1,6 @@
 #include "app/run_report.h"
 
-#include "context/engine_log.h"
+#include "engine/engine_log.h"
 
 namespace vexa {
 

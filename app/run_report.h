@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "context/isp_context.h"
+#include "engine/isp_context.h"
 
 namespace vexa {
 

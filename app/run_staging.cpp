@@ -1,6 +1,6 @@
 #include "app/run_staging.h"
 
-#include "firmware/firmware_files.h"
+#include "engine/firmware_files.h"
 
 namespace vexa {
 

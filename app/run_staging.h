@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/configuration.h"
-#include "context/isp_context.h"
+#include "engine/isp_context.h"
 
 namespace vexa {
 

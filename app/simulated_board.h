@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "gfx/sim/gfx_lib_sim.h"
 #include "sim/board.h"
+#include "transport/backends/sim/gfx_lib_sim.h"
 #include "util/clock.h"
 
 namespace vexa {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/simulated_board.h"
-#include "gfx/adapter_detection.h"
-#include "gfx/system_backends.h"
+#include "transport/adapter_detection.h"
+#include "transport/backends/system_backends.h"
 #include "util/clock.h"
 
 namespace vexa {

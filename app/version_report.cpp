@@ -1,7 +1,7 @@
 #include "app/version_report.h"
 
-#include "context/onboard_query.h"
-#include "firmware/version_text.h"
+#include "chip/version_text.h"
+#include "engine/run/onboard_query.h"
 
 namespace vexa {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/configuration.h"
-#include "context/isp_context.h"
+#include "engine/isp_context.h"
 
 namespace vexa {
 

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <memory>
 
-#include "context/isp_context.h"
-#include "context/isp_run.h"
-#include "firmware/firmware_files.h"
-#include "gfx/sim/gfx_lib_sim.h"
+#include "engine/firmware_files.h"
+#include "engine/isp_context.h"
+#include "engine/run/isp_run.h"
 #include "sim/board.h"
 #include "sim/chip.h"
 #include "sim/chip_profile.h"
 #include "tools/image_files.h"
+#include "transport/backends/sim/gfx_lib_sim.h"
 
 namespace {
 

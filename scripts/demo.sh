@@ -18,7 +18,7 @@ sed -i -e 's/^VirtualTime = .*/VirtualTime = 0/' -e 's/^AuxLatencyUs = .*/AuxLat
   "$demo/board.ini"
 
 cd "$demo"
-vexaisp=("$root/build/cli/vexaisp" --config Config.ini --simulate board.ini)
+vexaisp=("$root/build/frontends/cli/vexaisp" --config Config.ini --simulate board.ini)
 "${vexaisp[@]}" versions
 "${vexaisp[@]}" --stats update --yes
 "${vexaisp[@]}" versions

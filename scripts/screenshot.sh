@@ -17,6 +17,6 @@ echo "OneStepProgramming = 0" >> "$scratch/Config.ini"
 
 mkdir -p "$(dirname "$png")"
 cd "$scratch"
-"$root/build/app/dialog/vexaisp-gui" --config Config.ini --simulate board.ini --run \
+"$root/build/frontends/qt/vexaisp-gui" --config Config.ini --simulate board.ini --run \
   --screenshot "$png"
 echo "Screenshot: $png"

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "sim/big_endian.h"
 #include "sim/driver_image.h"
+#include "util/byte_order.h"
 
 namespace vexa::sim {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "sim/big_endian.h"
 #include "sim/block_crc.h"
+#include "util/byte_order.h"
 
 namespace vexa::sim {
 

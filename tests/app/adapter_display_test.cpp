@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scripted_gfx.h"
+#include "testing/scripted_gfx.h"
 
 namespace vexa::testing {
 namespace {

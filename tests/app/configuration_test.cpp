@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/support/scratch_dir.h"
+#include "testing/scratch_dir.h"
 #include "util/clock.h"
 
 namespace vexa {

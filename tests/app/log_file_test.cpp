@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/support/scratch_dir.h"
+#include "testing/scratch_dir.h"
 
 namespace vexa {
 namespace {

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/scratch_dir.h"
-#include "tests/support/scripted_gfx.h"
+#include "testing/scratch_dir.h"
+#include "testing/scripted_gfx.h"
 #include "util/clock.h"
 
 namespace vexa::testing {

@@ -1,6 +1,6 @@
 #include "app/version_report.h"
 
-#include "tests/support/engine_fixture.h"
+#include "tests/engine/engine_fixture.h"
 
 namespace vexa::testing {
 namespace {

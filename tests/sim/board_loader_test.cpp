@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "context/isp_run.h"
-#include "firmware/chip_query.h"
-#include "firmware/firmware_files.h"
-#include "gfx/sim/gfx_lib_sim.h"
+#include "engine/firmware_files.h"
+#include "engine/identification/chip_query.h"
+#include "engine/run/isp_run.h"
+#include "testing/scratch_dir.h"
 #include "tests/sim/sim_board_fixture.h"
-#include "tests/support/scratch_dir.h"
+#include "transport/backends/sim/gfx_lib_sim.h"
 #include "util/binary_file.h"
 
 namespace vexa::testing {

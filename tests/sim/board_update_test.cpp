@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "context/isp_run.h"
-#include "firmware/version_text.h"
+#include "chip/version_text.h"
+#include "engine/run/isp_run.h"
 #include "tests/sim/sim_board_fixture.h"
 
 namespace vexa::testing {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "context/isp_run.h"
+#include "engine/run/isp_run.h"
 #include "tests/sim/sim_board_fixture.h"
 
 namespace vexa::testing {

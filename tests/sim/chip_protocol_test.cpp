@@ -1,17 +1,17 @@
 #include <algorithm>
 
-#include "context/aux_forwarding.h"
-#include "context/isp_status.h"
-#include "firmware/chip_query.h"
-#include "firmware/version_text.h"
-#include "protocol/command_channel.h"
-#include "protocol/dpcd_mailbox.h"
-#include "protocol/flash_erase.h"
-#include "protocol/fw_write.h"
-#include "protocol/isp_init.h"
-#include "protocol/register_ram.h"
+#include "chip/version_text.h"
+#include "engine/identification/chip_query.h"
+#include "engine/isp_status.h"
+#include "engine/protocol/command_channel.h"
+#include "engine/protocol/dpcd_mailbox.h"
+#include "engine/protocol/flash_erase.h"
+#include "engine/protocol/fw_write.h"
+#include "engine/protocol/isp_init.h"
+#include "engine/protocol/register_ram.h"
+#include "engine/run/aux_forwarding.h"
+#include "testing/scripted_gfx.h"
 #include "tests/sim/sim_board_fixture.h"
-#include "tests/support/scripted_gfx.h"
 
 namespace vexa::testing {
 namespace {

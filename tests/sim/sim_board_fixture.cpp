@@ -1,10 +1,10 @@
 #include "tests/sim/sim_board_fixture.h"
 
-#include "context/aux_forwarding.h"
-#include "firmware/chip_geometry.h"
-#include "firmware/chip_query.h"
-#include "firmware/firmware_files.h"
-#include "protocol/isp_init.h"
+#include "chip/chip_table.h"
+#include "engine/firmware_files.h"
+#include "engine/identification/chip_query.h"
+#include "engine/protocol/isp_init.h"
+#include "engine/run/aux_forwarding.h"
 
 namespace vexa::testing {
 

@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "context/chip_types.h"
-#include "context/isp_context.h"
-#include "gfx/sim/gfx_lib_sim.h"
+#include "chip/chip_types.h"
+#include "engine/isp_context.h"
 #include "sim/board.h"
 #include "tools/image_files.h"
+#include "transport/backends/sim/gfx_lib_sim.h"
 #include "util/clock.h"
 
 namespace vexa::testing {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_dir.h"
-#include "tests/support/scripted_gfx.h"
+#include "testing/scratch_dir.h"
+#include "testing/scripted_gfx.h"
 #include "util/binary_file.h"
 
 namespace vexa::testing {

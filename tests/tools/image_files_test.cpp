@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "firmware/fw_file_parser.h"
+#include "chip/fw_file_parser.h"
 #include "tools/mkimage_options.h"
 
 namespace vexa::testing {

@@ -1,0 +1,83 @@
+#include "chip/chip_table.h"
+
+#include <array>
+
+namespace vexa {
+
+namespace {
+
+constexpr ChipTraits kNoChip{};
+
+constexpr std::array<ChipTraits, 5> kChips = {{
+    {.type = ChipType::kOcelin4100,
+     .name = "Ocelin [4100]",
+     .firstFamily = true,
+     .imageEnd = 0x80000,
+     .bootCodeSize = 0x1000,
+     .flashBaseAddr = 0x400000,
+     .driverLoadAddr = 0x1800,
+     .driverEntryAddr = 0x1800,
+     .flashInfoOffset = 20,
+     .internalDpcdCopyAddr = 0x1B503,
+     .bootCodeBranchId = "OCLNBC",
+     .bootCodeUpdateWork = 3400},
+    {.type = ChipType::kOcelin4150,
+     .name = "Ocelin [4150]",
+     .firstFamily = true,
+     .imageEnd = 0x80000,
+     .bootCodeSize = 0x1000,
+     .flashBaseAddr = 0x400000,
+     .driverLoadAddr = 0x1800,
+     .driverEntryAddr = 0x1800,
+     .flashInfoOffset = 20,
+     .internalDpcdCopyAddr = 0x1B503,
+     .bootCodeBranchId = "OCLNBC",
+     .bootCodeUpdateWork = 3400},
+    {.type = ChipType::kArivane,
+     .name = "Arivane",
+     .imageEnd = 0x40000,
+     .bootCodeSize = 0x2000,
+     .flashBaseAddr = 0x400000,
+     .driverLoadAddr = 0x1800,
+     .driverEntryAddr = 0x1800,
+     .flashInfoOffset = 20,
+     .internalDpcdCopyAddr = 0x10503,
+     .bootCodeBranchId = "ARIVBC",
+     .bootCodeUpdateWork = 5000},
+    {.type = ChipType::kSolvenia,
+     .name = "Solvenia",
+     .imageEnd = 0x40000,
+     .bootCodeSize = 0x2000,
+     .flashBaseAddr = 0x400000,
+     .driverLoadAddr = 0x1800,
+     .driverEntryAddr = 0x1800,
+     .flashInfoOffset = 20,
+     .internalDpcdCopyAddr = 0x1B503,
+     .bootCodeBranchId = "SOLVBC",
+     .cutMinorOffset = 1,
+     .bootCodeUpdateWork = 3400},
+    {.type = ChipType::kQuivel,
+     .name = "Quivel",
+     .imageEnd = 0x40000,
+     .bootCodeSize = 0x2000,
+     .flashBaseAddr = 0x80000,
+     .driverLoadAddr = 0x580,
+     .driverEntryAddr = 0x1D00,
+     .flashInfoOffset = 12,
+     .internalDpcdCopyAddr = 0x9503,
+     .bootCodeBranchId = "QUvlBC",
+     .cutMajorOffset = 4,
+     .cutMinorOffset = 5,
+     .bootCodeUpdateWork = 1800},
+}};
+
+}  // namespace
+
+const ChipTraits& TraitsOf(ChipType type) {
+  for (const ChipTraits& chip : kChips) {
+    if (chip.type == type) return chip;
+  }
+  return kNoChip;
+}
+
+}  // namespace vexa

@@ -1,0 +1,136 @@
+#include "engine/firmware_files.h"
+
+#include <cstdint>
+#include <new>
+
+#include "chip/chip_table.h"
+#include "chip/fw_file_parser.h"
+#include "engine/isp_status.h"
+#include "util/byte_source.h"
+
+namespace vexa {
+
+namespace {
+
+constexpr uint32_t kDriverBufferGranule = 512;
+
+struct LoadTexts {
+  const char* open;
+  const char* tooLarge;
+  const char* allocate;
+  const char* read;
+};
+
+bool Fail(std::string& errorText, const char* text) {
+  errorText = text;
+  return false;
+}
+
+// Reads a whole file into staging; bufferSize gives the staging buffer's size for the file's
+// length (zero-filled beyond the file).
+template <typename BufferSize>
+bool LoadStaged(const std::string& path, OwnedImage& staging, uint64_t maxLength,
+                const LoadTexts& texts, BufferSize bufferSize, int32_t& size,
+                std::string& errorText) {
+  FileByteSource file(path);
+  size = 0;
+  errorText.clear();
+  staging.reset();
+  if (!file.IsOpen()) return Fail(errorText, texts.open);
+  const uint64_t length = file.Length();
+  if (length > maxLength) return Fail(errorText, texts.tooLarge);
+
+  size = static_cast<int32_t>(length);
+  ByteBuffer buffer;
+  try {
+    buffer.resize(bufferSize(static_cast<size_t>(length)));
+  } catch (const std::bad_alloc&) {
+    return Fail(errorText, texts.allocate);
+  }
+  if (!ReadFully(file, std::span(buffer).first(static_cast<size_t>(length)))) {
+    return Fail(errorText, texts.read);
+  }
+  staging = std::move(buffer);
+  return true;
+}
+
+}  // namespace
+
+bool LoadDriverFile(IspContext& ctx, const std::string& path, int32_t& size,
+                    std::string& errorText) {
+  static constexpr LoadTexts kTexts = {"Open driver file failed!\r\n", "Driver file too large!\r\n",
+                                       "Allocate driver buffer error!\r\n",
+                                       "Read driver file error!\r\n"};
+  return LoadStaged(
+      path, ctx.loadedDriverFile, kMaxLoadableDriverFile, kTexts,
+      [](size_t length) {
+        return (length + kDriverBufferGranule - 1) / kDriverBufferGranule * kDriverBufferGranule;
+      },
+      size, errorText);
+}
+
+bool LoadFwFile(IspContext& ctx, const std::string& path, int32_t& size, std::string& errorText) {
+  static constexpr LoadTexts kTexts = {"Open FW file failed!\r\n", "FW file too large!\r\n",
+                                       "Allocate FW buffer error!\r\n", "Read FW file error!\r\n"};
+  // The image size travels as a signed 32-bit count; nothing larger can be a flash image.
+  return LoadStaged(
+      path, ctx.loadedFwFile, INT32_MAX, kTexts, [](size_t length) { return length; }, size,
+      errorText);
+}
+
+bool AssignDriverImage(IspContext& ctx, int32_t index, int32_t size) {
+  if (index < 0 || index >= static_cast<int32_t>(kTargetCount)) return false;
+  IspTarget& target = ctx.targets[static_cast<size_t>(index)];
+  target.driverImage.reset();
+  if (!ctx.loadedDriverFile || size < static_cast<int32_t>(kMinDriverFileSize) ||
+      size > static_cast<int32_t>(kMaxDriverFileSize) ||
+      static_cast<size_t>(size) > ctx.loadedDriverFile->size()) {
+    return false;
+  }
+  const ByteBuffer& file = *ctx.loadedDriverFile;
+  ByteBuffer image(file.begin(), file.begin() + size);
+
+  // A header (bytes 0, 2 and 3 zero, byte 1 x 256 at most 0x4000) gives the driver length.
+  uint32_t length = static_cast<uint32_t>(size);
+  if (image[0] == 0 && image[2] == 0 && image[3] == 0 &&
+      image[1] * 256u <= kMaxHeadedDriverLength) {
+    length = image[1] * 256u;
+    if (length > image.size() - kDriverHeaderSize) return false;
+  }
+  target.driverLength = static_cast<uint16_t>(length);
+  target.driverImage = std::move(image);
+  return true;
+}
+
+bool AssignFwImage(IspContext& ctx, int32_t index, int32_t size, FwFileInfo& info) {
+  ClearFirstError(ctx);
+  info = FwFileInfo{};
+  if (index < 0 || index >= static_cast<int32_t>(kTargetCount)) return false;
+  IspTarget& target = ctx.targets[static_cast<size_t>(index)];
+  target.fileBootCodeVersion = 0;
+  target.fwImageSize = 0;
+  target.fileChipType = ChipType::kNone;
+  target.fwImage.reset();
+  if (!ctx.loadedFwFile || size <= 0 || static_cast<size_t>(size) > ctx.loadedFwFile->size()) {
+    return false;
+  }
+
+  const ByteBuffer& file = *ctx.loadedFwFile;
+  ByteBuffer image(file.begin(), file.begin() + size);
+  if (!ParseFwFile(image, info)) {
+    SetFirstError(ctx, isp_status::kUnexpectedReply, "Error: No correct F/W signature!");
+    return false;
+  }
+  target.fileChipType = info.chipType;
+  if (info.bootCodeVersion != 0) {
+    // The parser only accepts a boot-code marker on files longer than the region.
+    const size_t regionSize = BootCodeSize(info.chipType);
+    target.bootCodeImage = ByteBuffer(image.end() - static_cast<long>(regionSize), image.end());
+  }
+  target.fileBootCodeVersion = info.bootCodeVersion;
+  target.fwImageSize = static_cast<uint32_t>(size);
+  target.fwImage = std::move(image);
+  return true;
+}
+
+}  // namespace vexa

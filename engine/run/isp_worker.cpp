@@ -1,0 +1,34 @@
+#include "engine/run/isp_worker.h"
+
+#include <system_error>
+
+#include "engine/run/isp_run.h"
+#include "util/thread_priority.h"
+
+namespace vexa {
+
+bool IspWorker::Start() {
+  if (thread_.joinable()) return false;
+  // The previous run's final status must not be taken for this run's result.
+  ctx_.runStatus.store(RunStatus::kNotStarted);
+  try {
+    thread_ = std::thread([this] {
+      RaiseCurrentThreadPriority();
+      GfxLib* gfx = ctx_.activeGfxLib;
+      if (gfx != nullptr) gfx->Initialize();  // a failure shows in the run's first transaction
+      RunIsp(ctx_);
+      if (gfx != nullptr) gfx->Uninitialize();
+    });
+  } catch (const std::system_error&) {
+    // The system has no thread to give (resources exhausted): no run, and nothing throws
+    // towards the front end, which reports the failure.
+    return false;
+  }
+  return true;
+}
+
+void IspWorker::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace vexa

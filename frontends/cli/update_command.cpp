@@ -1,0 +1,107 @@
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "app/run_control.h"
+#include "app/run_report.h"
+#include "engine/engine_log.h"
+#include "frontends/cli/cli_session.h"
+#include "frontends/cli/commands.h"
+#include "frontends/cli/console.h"
+#include "frontends/cli/exit_codes.h"
+#include "frontends/cli/interrupt_guard.h"
+#include "frontends/cli/progress_bar.h"
+#include "util/text_format.h"
+
+namespace vexa::cli {
+
+namespace {
+
+constexpr auto kPollPeriod = std::chrono::milliseconds(50);
+
+bool Confirmed(const CliOptions& options) {
+  if (options.yes || !StdinIsTerminal()) return true;
+  std::cerr << "Program the configured targets now? Do not power off the board during the "
+               "update. [y/N] "
+            << std::flush;
+  std::string answer;
+  std::getline(std::cin, answer);
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+// Moves every log line the engine has appended so far to the console and the log file.
+void TakeLogLines(CliSession& session, ProgressBar& bar) {
+  while (std::optional<std::string> line = TakeNextLogLine(session.ctx())) {
+    bar.Clear();
+    PrintOut(*line);
+    session.log().Append(*line);
+  }
+}
+
+void PrintStats(const CliSession& session, std::chrono::microseconds protocolTime,
+                std::chrono::steady_clock::duration wallTime) {
+  const TracingGfxLib* tracing = session.tracing();
+  const double wallSeconds = std::chrono::duration<double>(wallTime).count();
+  const double protocolSeconds = std::chrono::duration<double>(protocolTime).count();
+  PrintOut(
+      StrPrintf("Stats: %llu AUX transactions, %llu bytes moved, protocol time %.3f s, "
+                "wall time %.3f s\n",
+                static_cast<unsigned long long>(tracing ? tracing->transactions() : 0),
+                static_cast<unsigned long long>(tracing ? tracing->bytesMoved() : 0),
+                protocolSeconds, wallSeconds));
+}
+
+}  // namespace
+
+int RunUpdate(const CliOptions& options) {
+  CliSession session(options);
+  if (const int opened = session.OpenConnected(); opened != kExitSuccess) return opened;
+  if (!Confirmed(options)) {
+    PrintError("Update cancelled.");
+    return kExitFailed;
+  }
+
+  IspContext& ctx = session.ctx();
+  const auto protocolStart = session.clock().Now();
+  const auto wallStart = std::chrono::steady_clock::now();
+  ProgressBar bar(StderrIsTerminal());
+  RunStatus finalStatus = RunStatus::kNotStarted;
+  {
+    InterruptGuard guard;
+    RunControl run(ctx, session.log());
+    if (!run.Start(session.config())) {
+      PrintError(kRunStartFailed);
+      session.log().Append(kRunStartFailed);
+      return kExitFailed;
+    }
+    for (;;) {
+      finalStatus = ctx.runStatus.load(std::memory_order_acquire);
+      TakeLogLines(session, bar);
+      if (HasRunEnded(finalStatus)) break;
+      bar.Show(ProgressPercent(ctx.progressDone.load(), ctx.progressTotal.load()));
+      if (guard.TakeInterrupt()) {
+        bar.Clear();
+        PrintError("Not allowed to exit! ISP is still running! Please wait!");
+      }
+      std::this_thread::sleep_for(kPollPeriod);
+    }
+    run.Finish();
+  }
+  bar.Show(ProgressPercent(ctx.progressDone.load(), ctx.progressTotal.load()));
+  bar.Finish();
+
+  const RunResultLines result = DescribeRunResult(ctx, finalStatus);
+  PrintOut(result.result);
+  session.log().Append(result.result);
+  if (!result.errorLine.empty()) {
+    PrintOut(result.errorLine + "\n");
+    session.log().Append(result.errorLine);
+  }
+  if (options.stats) {
+    PrintStats(session, session.clock().Now() - protocolStart,
+               std::chrono::steady_clock::now() - wallStart);
+  }
+  return result.completed ? kExitSuccess : kExitFailed;
+}
+
+}  // namespace vexa::cli

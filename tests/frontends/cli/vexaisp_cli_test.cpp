@@ -1,0 +1,202 @@
+// Runs the built vexaisp binary against simulated boards in a scratch folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "testing/scratch_dir.h"
+#include "tools/image_files.h"
+
+namespace vexa::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<uint8_t> Built(const tools::BuiltFile& file) {
+  EXPECT_EQ(file.error, "");
+  return file.bytes;
+}
+
+class VexaispCliTest : public ::testing::Test {
+ protected:
+  VexaispCliTest() {
+    tools::BinImageOptions oldImage;
+    oldImage.model = sim::ChipModel::kArivane;
+    oldImage.version = {0x20, 0x45, 0x01};
+    tools::BinImageOptions newImage = oldImage;
+    newImage.version = {0x67, 0x45, 0x89};
+    newImage.seed = 2;
+    newImage.dataSize = 0x2000;  // a few blocks keep the run short
+    tools::DriverFileOptions driver;
+    driver.model = sim::ChipModel::kArivane;
+    dir_.WriteFile("old.bin", Built(tools::BuildBinImage(oldImage)));
+    dir_.WriteFile("new.bin", Built(tools::BuildBinImage(newImage)));
+    dir_.WriteFile("driver.bin", Built(tools::BuildDriverFile(driver)));
+    WriteConfig("");
+    WriteBoard("");
+  }
+  void WriteConfig(const std::string& extra) {
+    std::ofstream(dir_ / "Config.ini")
+        << "[Firmware Update]\nDriverFilePath = driver.bin\nFWFilePath = new.bin\n"
+        << extra;
+  }
+  void WriteBoard(const std::string& hostExtra) {
+    std::ofstream(dir_ / "board.ini") << "[Board]\nVirtualTime = 1\n[Host]\nChip = 3\n"
+                                         "Flash = host.flash\nFirmware = old.bin\n"
+                                      << hostExtra;
+  }
+
+  RunResult Run(const std::string& args) {
+    const std::string command = "cd '" + dir_.path().string() +
+                                "' && '" VEXAISP_PATH
+                                "' --config Config.ini --simulate board.ini " +
+                                args + " < /dev/null > out.txt 2> err.txt";
+    RunResult result;
+    const int status = std::system(command.c_str());
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadText(dir_ / "out.txt");
+    result.err = ReadText(dir_ / "err.txt");
+    return result;
+  }
+
+  std::string LogFile() { return ReadText(dir_ / "VexaISP.log"); }
+
+  const ScratchDir dir_;
+};
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(VexaispCliTest, DetectShowsTheReportAdapterLineAndStatus) {
+  const RunResult result = Run("detect");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Graphics adapter initialization:\n"
+            "  Simulator [Simulated board]: Init done\n"
+            "Simulated board, port 1 (DisplayPort): chip found\n"
+            "Graphics Adapter: Simulator: 0x01 [DisplayPort] \n"
+            "Status: Connected\n");
+}
+
+TEST_F(VexaispCliTest, VersionsThenUpdateThenVersionsShowsTheNewFirmware) {
+  RunResult result = Run("versions");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Current on-board info:\n"
+            "   Arivane (on cut2.1) App: v1.41 (Rev: 0.1)\n"
+            "New F/W Version: v1.43 (Rev: 7.137)\n");
+
+  result = Run("--stats update");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("Writing F/W... done!\n"), std::string::npos);
+  EXPECT_NE(result.out.find("ISP completed!\n"), std::string::npos);
+  EXPECT_NE(result.out.find("Stats: "), std::string::npos);
+  EXPECT_NE(result.out.find(" AUX transactions, "), std::string::npos);
+
+  result = Run("versions");
+  EXPECT_NE(result.out.find("App: v1.43 (Rev: 7.137)\n"), std::string::npos) << result.out;
+}
+
+TEST_F(VexaispCliTest, LogFileRestartsUnlessKeptAndRecordsEachRun) {
+  Run("update");
+  Run("update");
+  std::string log = LogFile();
+  EXPECT_EQ(Count(log, "Korvane Travik Tool v5.1\r\n"), 1u);
+  EXPECT_EQ(Count(log, "-------------------------------------\r\n"), 2u);  // one separator
+  EXPECT_NE(log.find("] Start VEXA ISP...\r\n"), std::string::npos);
+  EXPECT_TRUE(log.ends_with("ISP completed!\r\n"));
+
+  WriteConfig("NotDeleteLogFile = 1\n");
+  Run("update");
+  log = LogFile();
+  EXPECT_EQ(Count(log, "Korvane Travik Tool v5.1\r\n"), 2u);
+  EXPECT_EQ(Count(log, "ISP completed!\r\n"), 2u);
+}
+
+TEST_F(VexaispCliTest, TraceShowsEachTransaction) {
+  const RunResult result = Run("--trace trace.txt versions");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  std::istringstream trace(ReadText(dir_ / "trace.txt"));
+  std::string first;
+  std::string second;
+  std::getline(trace, first);
+  std::getline(trace, second);
+  // The branch-device bytes from DPCD 0x503, then the chip-ID register read.
+  EXPECT_TRUE(first.starts_with("AUX-R 0x00503 ")) << first;
+  EXPECT_TRUE(first.ends_with(" => 0")) << first;
+  EXPECT_EQ(second, "DDC-W 0x6E 51 87 C2 00 00 05 06 C8 02 B3 => 0");
+}
+
+TEST_F(VexaispCliTest, FailingRunPrintsItsErrorLineAndExitsOne) {
+  WriteBoard("EraseNever = 1\n");
+  const RunResult result = Run("update");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.out.ends_with(
+      "ISP failed!\nError (1): EraseFlash: Timeout! (SPI flash might need more time to "
+      "complete.)\n"))
+      << result.out;
+}
+
+TEST_F(VexaispCliTest, ConfigurationAndBoardErrorsExitTwo) {
+  std::ofstream(dir_ / "Config.ini") << "[Other]\nFWFilePath = new.bin\n";
+  RunResult result = Run("detect");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.err,
+            "Config.ini: Please ensure that \"config.ini\" is present and is not corrupted.\n");
+
+  WriteConfig("");
+  std::ofstream(dir_ / "board.ini") << "[Board]\nVirtualTime = 1\n[Host]\nChip = 9\n";
+  result = Run("versions");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_TRUE(result.err.starts_with("Board file: ")) << result.err;
+  EXPECT_NE(result.err.find("board.ini:4"), std::string::npos) << result.err;
+}
+
+TEST_F(VexaispCliTest, NoChipAtTheAddressExitsThree) {
+  WriteBoard("DdcAddr = 0x70\n");
+  const RunResult result = Run("update");
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_TRUE(result.err.starts_with("No chip found: Simulator")) << result.err;
+}
+
+TEST_F(VexaispCliTest, InspectDescribesBinAndDriverFilesAndRejectsOthers) {
+  dir_.WriteFile("junk.bin", std::vector<uint8_t>(100, 0x11));
+  const RunResult result = Run("inspect new.bin driver.bin junk.bin");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out,
+            "new.bin: firmware BIN file\n"
+            "  Chip type: 3 (Arivane)\n"
+            "  F/W version: v1.43\n"
+            "  Revision: 7.137\n"
+            "  Boot-code version: none\n"
+            "  Size: 0x40000 (262144 bytes)\n"
+            "driver.bin: ISP driver file\n"
+            "  Size: 0x2000 (8192 bytes)\n"
+            "  Header: none\n"
+            "  Driver length: 0x2000\n");
+  EXPECT_TRUE(result.err.starts_with("junk.bin: rejected: Error: No correct F/W signature!"))
+      << result.err;
+}
+
+}  // namespace
+}  // namespace vexa::testing
