@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
 
 #include "chip/chip_table.h"
 #include "chip/fw_file_parser.h"
@@ -82,22 +83,15 @@ bool AssignDriverImage(IspContext& ctx, int32_t index, int32_t size) {
   if (index < 0 || index >= static_cast<int32_t>(kTargetCount)) return false;
   IspTarget& target = ctx.targets[static_cast<size_t>(index)];
   target.driverImage.reset();
-  if (!ctx.loadedDriverFile || size < static_cast<int32_t>(kMinDriverFileSize) ||
-      size > static_cast<int32_t>(kMaxDriverFileSize) ||
+  if (!ctx.loadedDriverFile || size <= 0 ||
       static_cast<size_t>(size) > ctx.loadedDriverFile->size()) {
     return false;
   }
   const ByteBuffer& file = *ctx.loadedDriverFile;
   ByteBuffer image(file.begin(), file.begin() + size);
-
-  // A header (bytes 0, 2 and 3 zero, byte 1 x 256 at most 0x4000) gives the driver length.
-  uint32_t length = static_cast<uint32_t>(size);
-  if (image[0] == 0 && image[2] == 0 && image[3] == 0 &&
-      image[1] * 256u <= kMaxHeadedDriverLength) {
-    length = image[1] * 256u;
-    if (length > image.size() - kDriverHeaderSize) return false;
-  }
-  target.driverLength = static_cast<uint16_t>(length);
+  const std::optional<DriverLayout> layout = ParseDriverFile(image);
+  if (!layout) return false;
+  target.driverLength = layout->length;
   target.driverImage = std::move(image);
   return true;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/firmware_files.h"
+#include "chip/driver_file.h"
 #include "engine/isp_status.h"
 #include "engine/protocol/command_channel.h"
 #include "engine/protocol/isp_frames.h"
@@ -181,10 +181,8 @@ size_t BuildRamWriteFrame(IspContext& ctx, size_t offset, size_t k) {
 
 bool ExecuteRamWriteBlock(IspContext& ctx) {
   const std::span<const uint8_t> image = ctx.currentDriverImage;
-  const bool headed = image.size() >= kDriverHeaderSize && image[0] == 0 &&
-                      static_cast<uint32_t>(image[0] | image[1] << 8) <= kMaxHeadedDriverLength;
-  if (headed) {
-    ctx.currentDriverLength = static_cast<uint16_t>(image[0] | image[1] << 8);
+  if (const std::optional<uint16_t> headed = DriverHeaderLength(image)) {
+    ctx.currentDriverLength = *headed;
     ctx.driverPayload = image.subspan(kDriverHeaderSize);
   } else {
     ctx.driverPayload = image;

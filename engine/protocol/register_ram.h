@@ -36,8 +36,8 @@ bool ReadRam(IspContext& ctx, uint32_t address, std::span<uint8_t> out);
 size_t BuildRamWriteFrame(IspContext& ctx, size_t offset, size_t k);
 
 // Downloads the current driver image into chip RAM in 117-byte chunks, each acknowledged,
-// advancing progressDone by the bytes sent. A headed image (byte 0 zero, little-endian length
-// at most 0x4000) gives its own length and starts after the 4-byte header.
+// advancing progressDone by the bytes sent. A headed image (see DriverHeaderLength) gives its
+// own length and starts after the 4-byte header.
 bool ExecuteRamWriteBlock(IspContext& ctx);
 
 }  // namespace vexa

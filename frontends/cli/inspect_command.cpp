@@ -45,8 +45,7 @@ bool DescribeFile(const std::string& path, std::string& text) {
   // Not a BIN file: perhaps an ISP driver.
   if (LoadDriverFile(ctx, path, size, error) && AssignDriverImage(ctx, 0, size)) {
     const ByteBuffer& image = *ctx.targets[0].driverImage;
-    // A driver whose length is not its file size carries it in a header.
-    const bool headed = ctx.targets[0].driverLength != static_cast<uint16_t>(size);
+    const bool headed = DriverHeaderLength(image).has_value();
     text = path + ": ISP driver file\n  Size: " + SizeText(size) + "\n  Header: " +
            (headed ? StrPrintf("%02X %02X %02X %02X", image[0], image[1], image[2], image[3])
                    : std::string("none")) +

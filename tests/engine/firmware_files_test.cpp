@@ -165,10 +165,14 @@ INSTANTIATE_TEST_SUITE_P(
                                  WithHead(Pattern(0x8000), {0x00, 0x50, 0x00, 0x00}), true, 0x8000},
                       HeaderCase{"NonZeroFirstByte",
                                  WithHead(Pattern(0x2000), {0x01, 0x10, 0x00, 0x00}), true, 0x2000},
+                      // Bytes 2 and 3 are not part of the header: the download takes 0x1000
+                      // bytes after it whatever they hold, so the assigned length does too.
                       HeaderCase{"NonZeroThirdByte",
-                                 WithHead(Pattern(0x2000), {0x00, 0x10, 0x01, 0x00}), true, 0x2000},
+                                 WithHead(Pattern(0x2000), {0x00, 0x10, 0x01, 0x00}), true, 0x1000},
                       HeaderCase{"NonZeroFourthByte",
-                                 WithHead(Pattern(0x2000), {0x00, 0x10, 0x00, 0x01}), true, 0x2000},
+                                 WithHead(Pattern(0x2000), {0x00, 0x10, 0x00, 0x01}), true, 0x1000},
+                      HeaderCase{"NonZeroThirdAndFourthBytes",
+                                 WithHead(Pattern(0x2000), {0x00, 0x10, 0x12, 0x34}), true, 0x1000},
                       HeaderCase{"LengthFillingTheFile",
                                  WithHead(Pattern(0x804), {0x00, 0x08, 0x00, 0x00}), true, 0x800},
                       HeaderCase{"LengthBeyondTheFile",
