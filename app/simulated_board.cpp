@@ -1,5 +1,6 @@
 #include "app/simulated_board.h"
 
+#include "engine/identification/chip_probe.h"
 #include "sim/board_file.h"
 #include "sim/board_loader.h"
 #include "util/utf8_path.h"
@@ -20,7 +21,8 @@ std::unique_ptr<SimulatedBoard> LoadSimulatedBoard(const std::string& path, std:
     return nullptr;
   }
   simulated->board = std::move(loaded.board);
-  simulated->gfx = std::make_unique<GfxLibSim>(*simulated->board, *simulated->clock);
+  simulated->gfx =
+      std::make_unique<GfxLibSim>(*simulated->board, *simulated->clock, IspChipProbe());
   return simulated;
 }
 

@@ -1,11 +1,13 @@
 #include "app/tool_transport.h"
 
+#include "engine/identification/chip_probe.h"
+
 namespace vexa {
 
 std::unique_ptr<ToolTransport> OpenToolTransport(const std::string& boardPath, std::string& error) {
   auto transport = std::make_unique<ToolTransport>();
   if (boardPath.empty()) {
-    transport->system = std::make_unique<SystemBackends>(transport->realClock);
+    transport->system = std::make_unique<SystemBackends>(transport->realClock, IspChipProbe());
     transport->backends = transport->system->Backends();
     return transport;
   }

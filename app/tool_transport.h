@@ -5,7 +5,7 @@
 
 #include "app/simulated_board.h"
 #include "transport/adapter_detection.h"
-#include "transport/backends/system_backends.h"
+#include "transport/backends/backend_registry.h"
 #include "util/clock.h"
 
 namespace vexa {

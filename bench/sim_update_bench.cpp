@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/firmware_files.h"
+#include "engine/identification/chip_probe.h"
 #include "engine/isp_context.h"
 #include "engine/run/isp_run.h"
 #include "sim/board.h"
@@ -33,7 +34,7 @@ Sample RunOnce(const std::vector<uint8_t>& driver, const std::vector<uint8_t>& i
       config, vexa::sim::SpiFlash(
                   vexa::sim::ErasedFlashContents(vexa::sim::ProfileOf(config.model).flashSize)));
   vexa::sim::Board board({}, std::move(chips), clock);
-  vexa::GfxLibSim gfx(board, clock);
+  vexa::GfxLibSim gfx(board, clock, vexa::IspChipProbe());
   vexa::IspContext ctx(clock);
   ctx.activeGfxLib = &gfx;
   ctx.printTimeStamp = false;

@@ -18,17 +18,11 @@ std::string AdapterTag(GfxLib& backend) {
 
 std::vector<GfxLib*> AdapterDetector::Candidates() const {
   if (backends_.simulator != nullptr) return {backends_.simulator};
-  switch (type_) {
-    case AdapterType::kNvidia:
-      return {backends_.nvidia};
-    case AdapterType::kAmd:
-      return {backends_.amd};
-    case AdapterType::kIntel:
-      return {backends_.intel};
-    case AdapterType::kAuto:
-      break;
+  std::vector<GfxLib*> candidates;
+  for (const CandidateBackend& backend : backends_.system) {
+    if (type_ == AdapterType::kAuto || backend.type == type_) candidates.push_back(backend.gfx);
   }
-  return {backends_.nvidia, backends_.amd, backends_.intel};
+  return candidates;
 }
 
 int32_t AdapterDetector::DetectAdapter(uint32_t* displayId, uint8_t ddcAddr, std::string* report) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "transport/adapter_type.h"
@@ -18,12 +19,17 @@ inline constexpr int32_t kPortNotFound = 1;
 inline constexpr int32_t kInitFailed = 2;
 }  // namespace detect_result
 
+// A backend detection can try, with the configuration's fixed choice that names it.
+struct CandidateBackend {
+  AdapterType type;
+  GfxLib* gfx;
+};
+
 // The backends detection can try. Each lives for the whole process; detection does not own
 // them. The simulated board takes part only when the user asks for it, and then alone.
 struct GfxBackends {
-  GfxLib* nvidia = nullptr;
-  GfxLib* amd = nullptr;
-  GfxLib* intel = nullptr;
+  // This machine's backends, in the order automatic detection tries them.
+  std::vector<CandidateBackend> system;
   GfxLib* simulator = nullptr;
 };
 
@@ -35,7 +41,8 @@ struct GfxBackends {
 // when it opened. Null when nothing opened.
 class AdapterDetector {
  public:
-  AdapterDetector(GfxBackends backends, AdapterType type) : backends_(backends), type_(type) {}
+  AdapterDetector(GfxBackends backends, AdapterType type)
+      : backends_(std::move(backends)), type_(type) {}
 
   // *displayId carries the preset port id in and the port found out. Returns a detect_result.
   int32_t DetectAdapter(uint32_t* displayId, uint8_t ddcAddr, std::string* report);

@@ -12,23 +12,6 @@ namespace {
 // Polling for the acknowledge of the query frame.
 constexpr uint16_t kWaitAfterQueryMs = 40;
 constexpr uint16_t kWaitAfterShortReplyMs = 30;
-constexpr int32_t kAckLength = 8;
-constexpr uint8_t kAckCode = 0x0C;
-
-// DPCD branch device identification string.
-constexpr uint32_t kBranchIdAddress = 0x503;
-constexpr int32_t kBranchIdLength = 6;
-
-// The ISP close command (0x0A) as a DDC2bi frame to ddcAddr; its checksum, ddcAddr XORed
-// with every frame byte, folds to ddcAddr XOR 0x1F.
-std::array<uint8_t, 8> QueryFrame(uint8_t ddcAddr) {
-  return {0x51, 0x85, 0xC2, 0x00, 0x00, 0x03, 0x0A, static_cast<uint8_t>(ddcAddr ^ 0x1F)};
-}
-
-// Checksum byte of the chip's acknowledge frame, sent from the read address ddcAddr | 1.
-uint8_t AckChecksum(uint8_t ddcAddr) {
-  return static_cast<uint8_t>((ddcAddr | 1) ^ 0x19);
-}
 
 // A DDC/CI null message: the device answered but has no reply pending.
 bool IsNullMessage(const std::array<uint8_t, kMaxDdcReplySize>& reply, int32_t length) {
@@ -36,9 +19,9 @@ bool IsNullMessage(const std::array<uint8_t, kMaxDdcReplySize>& reply, int32_t l
 }
 
 int32_t QueryDdc2bi(GfxLib& gfx, Clock& clock, ErrorRecord& record, const ProbeTraits& traits,
-                    uint8_t ddcAddr) {
+                    const ChipProbe& probe, uint8_t ddcAddr) {
   DelayMs(clock, traits.waitBeforeWriteMs);
-  const auto frame = QueryFrame(ddcAddr);
+  const std::vector<uint8_t> frame = probe.queryFrame(ddcAddr);
   const int32_t writeStatus =
       gfx.DdcAuxWrite(ddcAddr, frame.data(), static_cast<int32_t>(frame.size()));
   if (writeStatus != gfx_status::kSuccess) return writeStatus;
@@ -51,7 +34,7 @@ int32_t QueryDdc2bi(GfxLib& gfx, Clock& clock, ErrorRecord& record, const ProbeT
     readStatus = gfx.DdcAuxRead(ddcAddr, reply.data(), &length);
     DelayMs(clock, traits.waitAfterEachReadMs);
     if (readStatus != gfx_status::kSuccess) continue;
-    if (length >= kAckLength) break;
+    if (length >= probe.ackLength) break;
     if (traits.endsOnNullMessage && IsNullMessage(reply, length)) {
       record.Record(0, "Got NULL msg!");
       return gfx_status::kReplyRejected;
@@ -62,15 +45,15 @@ int32_t QueryDdc2bi(GfxLib& gfx, Clock& clock, ErrorRecord& record, const ProbeT
   if (readStatus != gfx_status::kSuccess) {
     return traits.failedReadKeepsStatus ? readStatus : gfx_status::kReplyRejected;
   }
-  if (length != kAckLength) {
+  if (length != probe.ackLength) {
     if (!traits.wrongLengthText.empty()) record.Record(0, std::string(traits.wrongLengthText));
     return gfx_status::kReplyRejected;
   }
-  if (reply[6] != kAckCode) {
+  if (reply[static_cast<size_t>(length) - 2] != probe.ackCode) {
     record.Record(0, std::string(traits.noAckText));
     return gfx_status::kReplyRejected;
   }
-  if (reply[7] != AckChecksum(ddcAddr)) {
+  if (reply[static_cast<size_t>(length) - 1] != probe.ackChecksum(ddcAddr)) {
     record.Record(0, "Checksum error!");
     return gfx_status::kReplyRejected;
   }
@@ -92,14 +75,18 @@ std::string Latin1ToUtf8(std::string_view bytes) {
   return text;
 }
 
-int32_t CheckBranchId(GfxLib& gfx, ErrorRecord& record, const ProbeTraits& traits) {
+int32_t CheckBranchId(GfxLib& gfx, ErrorRecord& record, const ProbeTraits& traits,
+                      const ChipProbe& probe) {
   // One byte more than is read, so the id always ends in a zero byte.
-  std::array<uint8_t, kBranchIdLength + 1> id{};
-  const int32_t readStatus = gfx.NativeAuxRead(kBranchIdAddress, id.data(), kBranchIdLength);
+  std::vector<uint8_t> id(static_cast<size_t>(probe.branchIdLength) + 1);
+  const int32_t readStatus =
+      gfx.NativeAuxRead(probe.branchIdAddress, id.data(), probe.branchIdLength);
   if (readStatus != gfx_status::kSuccess) return readStatus;
 
   const std::string_view idText(reinterpret_cast<const char*>(id.data()));
-  if (idText.starts_with("KEST") || idText.starts_with("VX430")) return gfx_status::kSuccess;
+  for (const std::string_view prefix : probe.branchIdPrefixes) {
+    if (idText.starts_with(prefix)) return gfx_status::kSuccess;
+  }
 
   record.Record(traits.branchIdRecordCode,
                 idText.empty() ? std::string("Reading DPCD branch ID string failed!")
@@ -111,12 +98,12 @@ int32_t CheckBranchId(GfxLib& gfx, ErrorRecord& record, const ProbeTraits& trait
 }  // namespace
 
 int32_t ProbePort(GfxLib& gfx, Clock& clock, ErrorRecord& record, const ProbeTraits& traits,
-                  int32_t probeMode, uint8_t ddcAddr) {
+                  const ChipProbe& probe, int32_t probeMode, uint8_t ddcAddr) {
   switch (static_cast<ProbeMode>(probeMode)) {
     case ProbeMode::kDdc2biQuery:
-      return QueryDdc2bi(gfx, clock, record, traits, ddcAddr);
+      return QueryDdc2bi(gfx, clock, record, traits, probe, ddcAddr);
     case ProbeMode::kBranchIdCheck:
-      return CheckBranchId(gfx, record, traits);
+      return CheckBranchId(gfx, record, traits, probe);
   }
   return traits.unknownModeStatus;
 }

@@ -1,13 +1,32 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "transport/error_record.h"
 #include "transport/gfx_lib.h"
 #include "util/clock.h"
 
 namespace vexa {
+
+// What the chip probe of the port scan sends and accepts. The transport does not speak the
+// chip's protocol: the engine describes the probe (IspChipProbe) and every backend is made
+// with that description.
+struct ChipProbe {
+  // The query frame for the chip at ddcAddr, checksum included.
+  std::vector<uint8_t> (*queryFrame)(uint8_t ddcAddr) = nullptr;
+  // The acknowledge that answers it: its length, the code in its second-last byte and the
+  // checksum in its last byte.
+  int32_t ackLength = 0;
+  uint8_t ackCode = 0;
+  uint8_t (*ackChecksum)(uint8_t ddcAddr) = nullptr;
+  // Where the DPCD branch ID lies, and the prefixes that name the chip.
+  uint32_t branchIdAddress = 0;
+  int32_t branchIdLength = 0;
+  std::span<const std::string_view> branchIdPrefixes;
+};
 
 // Where the backends' chip probes differ; everything else about the probe is shared.
 struct ProbeTraits {
@@ -49,12 +68,12 @@ inline constexpr ProbeTraits kNvidiaProbeTraits{
 inline constexpr std::string_view kNoAvailablePortLine = "     ==> No available port!\r\n";
 
 // The chip probe of the port scan, run against the port the backend has made current, through
-// the backend's own transactions. probeMode 1 sends the ISP close command over DDC at ddcAddr
-// and expects the chip's acknowledge; 2 expects the chip's DPCD branch ID ("KEST…" or
-// "VX430…"). Waits go through clock; rejections are recorded in the backend's record.
-// Returns 0 when the chip answered; otherwise a transaction's status, 5 (branch ID not
-// matched), 7 (no or wrong acknowledge) or traits.unknownModeStatus.
+// the backend's own transactions. probeMode 1 sends probe's query frame over DDC at ddcAddr
+// and expects the chip's acknowledge; 2 expects one of probe's DPCD branch IDs. Waits go
+// through clock; rejections are recorded in the backend's record. Returns 0 when the chip
+// answered; otherwise a transaction's status, 5 (branch ID not matched), 7 (no or wrong
+// acknowledge) or traits.unknownModeStatus.
 int32_t ProbePort(GfxLib& gfx, Clock& clock, ErrorRecord& record, const ProbeTraits& traits,
-                  int32_t probeMode, uint8_t ddcAddr);
+                  const ChipProbe& probe, int32_t probeMode, uint8_t ddcAddr);
 
 }  // namespace vexa

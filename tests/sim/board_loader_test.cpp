@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/firmware_files.h"
+#include "engine/identification/chip_probe.h"
 #include "engine/identification/chip_query.h"
 #include "engine/run/isp_run.h"
 #include "testing/scratch_dir.h"
@@ -58,7 +59,7 @@ TEST_F(BoardLoaderTest, FlashFilePersistsAnUpdateAcrossLoads) {
     ASSERT_TRUE(load.board) << load.error.ToString();
     EXPECT_EQ(Read("host.flash"), oldImage);
 
-    GfxLibSim gfx(*load.board, clock_);
+    GfxLibSim gfx(*load.board, clock_, IspChipProbe());
     IspContext ctx(clock_);
     ctx.activeGfxLib = &gfx;
     int32_t size = 0;

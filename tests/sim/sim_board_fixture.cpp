@@ -2,6 +2,7 @@
 
 #include "chip/chip_table.h"
 #include "engine/firmware_files.h"
+#include "engine/identification/chip_probe.h"
 #include "engine/identification/chip_query.h"
 #include "engine/protocol/isp_init.h"
 #include "engine/run/aux_forwarding.h"
@@ -50,7 +51,7 @@ void SimBoardTest::BuildBoard(std::array<std::optional<SimChipSetup>, sim::kBoar
     built[slot] = std::make_unique<sim::Chip>(chips[slot]->config, sim::SpiFlash(std::move(flash)));
   }
   board = std::make_unique<sim::Board>(settings, std::move(built), clock);
-  gfx = std::make_unique<GfxLibSim>(*board, clock);
+  gfx = std::make_unique<GfxLibSim>(*board, clock, IspChipProbe());
   ctx.activeGfxLib = gfx.get();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/identification/chip_probe.h"
 #include "testing/ddc_frames.h"
 #include "testing/scripted_gfx.h"
 #include "util/clock.h"
@@ -81,7 +82,7 @@ void PrintTo(const ProbeVariant& variant, std::ostream* out) {
 class ProbePortTest : public ::testing::TestWithParam<ProbeVariant> {
  protected:
   int32_t Probe(int32_t mode, uint8_t addr = kAddr) {
-    return ProbePort(gfx_, clock_, record_, GetParam().traits, mode, addr);
+    return ProbePort(gfx_, clock_, record_, GetParam().traits, IspChipProbe(), mode, addr);
   }
 
   // Times at which `count` reads spaced by `spacingMs` start.
@@ -111,7 +112,7 @@ TEST_P(ProbePortTest, AcknowledgeAfterShortRepliesFindsTheChip) {
         .Times(2)
         .ExpectDdcRead(c.addr, AckReply(c.addr));
 
-    EXPECT_EQ(ProbePort(gfx, clock, record_, GetParam().traits, kQuery, c.addr), 0);
+    EXPECT_EQ(ProbePort(gfx, clock, record_, GetParam().traits, IspChipProbe(), kQuery, c.addr), 0);
     std::vector<int64_t> expected{GetParam().writeAtMs};
     for (int64_t t : ReadTimes(3, GetParam().afterShortReplyMs)) expected.push_back(t);
     EXPECT_EQ(gfx.stampsMs, expected);
@@ -131,7 +132,7 @@ TEST_P(ProbePortTest, WrongAcknowledgeBytesAreRejected) {
     TimedScriptedGfx gfx(clock_);
     gfx.ExpectDdcWrite(kAddr, kQueryFrame).ExpectDdcRead(kAddr, Bytes(c.reply));
     ErrorRecord record;
-    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, kQuery, kAddr), 7);
+    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, IspChipProbe(), kQuery, kAddr), 7);
     EXPECT_EQ(record.code(), 0);
     EXPECT_EQ(record.text(), c.text);
   }
@@ -203,7 +204,8 @@ TEST_P(ProbePortTest, BranchIdMustNameTheChip) {
     testing::ScriptedGfx gfx;
     gfx.ExpectNativeRead(0x503, Bytes(c.id));
     ErrorRecord record;
-    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, kBranchId, kAddr), c.result);
+    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, IspChipProbe(), kBranchId, kAddr),
+              c.result);
     EXPECT_EQ(record.text(), c.text);
     EXPECT_EQ(record.code(), c.result == 0 ? 0 : GetParam().branchIdRecordCode);
   }

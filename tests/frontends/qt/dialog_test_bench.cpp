@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/identification/chip_probe.h"
 #include "sim/chip_profile.h"
 #include "sim/spi_flash.h"
 #include "tools/image_files.h"
@@ -49,7 +50,7 @@ void DialogBench::BuildBoard(std::array<std::optional<BenchChip>, sim::kBoardSlo
         config, sim::SpiFlash(BinImage(chips[slot]->model, chips[slot]->version)));
   }
   board = std::make_unique<sim::Board>(sim::BoardSettings{}, std::move(built), clock);
-  gfx = std::make_unique<GfxLibSim>(*board, clock);
+  gfx = std::make_unique<GfxLibSim>(*board, clock, IspChipProbe());
 }
 
 std::string DialogBench::WriteBin(const std::string& name, sim::ChipModel model,

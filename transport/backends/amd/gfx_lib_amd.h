@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "transport/backends/amd/adl_records.h"
 #include "transport/error_record.h"
 #include "transport/gfx_lib.h"
+#include "transport/probe_port.h"
 #include "util/clock.h"
 
 namespace vexa {
@@ -29,7 +31,12 @@ class GfxLibAmd final : public GfxLib {
   static constexpr int32_t kOwnErrorCode = -2;
 
   // adl and clock outlive the backend.
-  GfxLibAmd(AdlApi& adl, Clock& clock) : adl_(adl), clock_(clock) {}
+  // Over a driver interface the caller keeps alive (tests, simulated drivers).
+  GfxLibAmd(AdlApi& adl, Clock& clock, const ChipProbe& probe)
+      : adl_(adl), clock_(clock), probe_(probe) {}
+  // Over a driver interface the backend owns (this machine's, from the registry).
+  GfxLibAmd(std::unique_ptr<AdlApi> adl, Clock& clock, const ChipProbe& probe)
+      : ownedAdl_(std::move(adl)), adl_(*ownedAdl_), clock_(clock), probe_(probe) {}
 
   void SetDisplayId(uint32_t) override {}
   // Loads the library (the second file name when the first is absent), resolves the entry
@@ -99,8 +106,10 @@ class GfxLibAmd final : public GfxLib {
   // The scan's summary when no adapter gave its displays: recorded and reported.
   int32_t ReportNoActiveAdapter(int32_t adapterCount, std::string& report);
 
+  std::unique_ptr<AdlApi> ownedAdl_;
   AdlApi& adl_;
   Clock& clock_;
+  const ChipProbe& probe_;
   ErrorRecord record_;
   Port port_;
   std::string portType_;

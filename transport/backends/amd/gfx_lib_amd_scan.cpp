@@ -92,7 +92,8 @@ void GfxLibAmd::ScanAdapter(int32_t position, const adl::AdapterInfo& adapter, i
     port_ = {adapter.adapterIndex, display.logicalIndex};
     // Each display's line quotes its own probe's failure, not an earlier display's.
     record_.Clear();
-    scan.lastProbeStatus = ProbePort(*this, clock_, record_, kAmdProbeTraits, probeMode, ddcAddr);
+    scan.lastProbeStatus =
+        ProbePort(*this, clock_, record_, kAmdProbeTraits, probe_, probeMode, ddcAddr);
     if (scan.lastProbeStatus == gfx_status::kSuccess) {
       scan.answered = port_;
       scan.answeredPortType = portType_;

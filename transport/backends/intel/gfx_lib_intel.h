@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,7 @@
 #include "transport/backends/intel/cui_driver.h"
 #include "transport/error_record.h"
 #include "transport/gfx_lib.h"
+#include "transport/probe_port.h"
 #include "util/clock.h"
 
 namespace vexa {
@@ -24,7 +26,12 @@ class GfxLibIntel final : public GfxLib {
   // Error code when the driver object cannot be created or a request finds none.
   static constexpr int32_t kNoDriverCode = -1;
 
-  GfxLibIntel(CuiDriver& driver, Clock& clock) : driver_(driver), clock_(clock) {}
+  // Over a driver interface the caller keeps alive (tests, simulated drivers).
+  GfxLibIntel(CuiDriver& driver, Clock& clock, const ChipProbe& probe)
+      : driver_(driver), clock_(clock), probe_(probe) {}
+  // Over a driver interface the backend owns (this machine's, from the registry).
+  GfxLibIntel(std::unique_ptr<CuiDriver> driver, Clock& clock, const ChipProbe& probe)
+      : ownedDriver_(std::move(driver)), driver_(*ownedDriver_), clock_(clock), probe_(probe) {}
 
   void SetDisplayId(uint32_t displayId) override { displayId_ = displayId; }
   int32_t Initialize() override;
@@ -70,8 +77,10 @@ class GfxLibIntel final : public GfxLib {
   // report line.
   DisplayOutcome CheckDisplay(const DriverDisplay& display, uint8_t ddcAddr, std::string& report);
 
+  std::unique_ptr<CuiDriver> ownedDriver_;
   CuiDriver& driver_;
   Clock& clock_;
+  const ChipProbe& probe_;
   bool driverOpen_ = false;
   uint32_t displayId_ = 0;
   ErrorRecord record_;

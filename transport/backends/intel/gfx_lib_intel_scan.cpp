@@ -54,7 +54,7 @@ int32_t GfxLibIntel::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t d
 
 int32_t GfxLibIntel::Probe(uint32_t id, uint8_t ddcAddr) {
   displayId_ = id;
-  return ProbePort(*this, clock_, record_, kIntelProbeTraits, probeMode_, ddcAddr);
+  return ProbePort(*this, clock_, record_, kIntelProbeTraits, probe_, probeMode_, ddcAddr);
 }
 
 // Probes every attached display able to carry AUX on every adapter. The first display where

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "transport/backends/nvidia/nvapi_records.h"
 #include "transport/error_record.h"
 #include "transport/gfx_lib.h"
+#include "transport/probe_port.h"
 #include "util/clock.h"
 
 namespace vexa {
@@ -38,7 +40,12 @@ class GfxLibNvidia final : public GfxLib {
   static constexpr int kMaxAuxCalls = 3;
 
   // Both outlive the backend.
-  GfxLibNvidia(Nvapi& nvapi, Clock& clock) : nvapi_(nvapi), clock_(clock) {}
+  // Over a driver interface the caller keeps alive (tests, simulated drivers).
+  GfxLibNvidia(Nvapi& nvapi, Clock& clock, const ChipProbe& probe)
+      : nvapi_(nvapi), clock_(clock), probe_(probe) {}
+  // Over a driver interface the backend owns (this machine's, from the registry).
+  GfxLibNvidia(std::unique_ptr<Nvapi> nvapi, Clock& clock, const ChipProbe& probe)
+      : ownedNvapi_(std::move(nvapi)), nvapi_(*ownedNvapi_), clock_(clock), probe_(probe) {}
 
   void SetDisplayId(uint32_t) override {}
   int32_t Initialize() override;
@@ -86,8 +93,10 @@ class GfxLibNvidia final : public GfxLib {
   bool SelectMstPath(uint32_t displayId, std::string& report);
   void ProbeCurrentDisplay(uint8_t ddcAddr, std::string& report);
 
+  std::unique_ptr<Nvapi> ownedNvapi_;
   Nvapi& nvapi_;
   Clock& clock_;
+  const ChipProbe& probe_;
   ErrorRecord record_;
   int32_t probeMode_ = static_cast<int32_t>(ProbeMode::kDdc2biQuery);
   NvidiaDevice current_;

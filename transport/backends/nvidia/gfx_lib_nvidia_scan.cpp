@@ -175,7 +175,8 @@ bool GfxLibNvidia::SelectMstPath(uint32_t displayId, std::string& report) {
 }
 
 void GfxLibNvidia::ProbeCurrentDisplay(uint8_t ddcAddr, std::string& report) {
-  const int32_t result = ProbePort(*this, clock_, record_, kNvidiaProbeTraits, probeMode_, ddcAddr);
+  const int32_t result =
+      ProbePort(*this, clock_, record_, kNvidiaProbeTraits, probe_, probeMode_, ddcAddr);
   if (result == gfx_status::kSuccess) {
     devices_.push_back(current_);
     report += "... OK\r\n";

@@ -22,7 +22,8 @@ int32_t GfxLibSim::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddc
   record_.Clear();
   portType_.clear();
   *report += StrPrintf("Simulated board, port %u (%s): ", kPortDisplayId, kPortName);
-  const int32_t probe = ProbePort(*this, clock_, record_, kIntelProbeTraits, probeMode, ddcAddr);
+  const int32_t probe =
+      ProbePort(*this, clock_, record_, kIntelProbeTraits, probe_, probeMode, ddcAddr);
   if (probe != gfx_status::kSuccess) {
     *report += "no chip answered\r\n";
     *report += kNoAvailablePortLine;

@@ -6,6 +6,7 @@
 #include "sim/board.h"
 #include "transport/error_record.h"
 #include "transport/gfx_lib.h"
+#include "transport/probe_port.h"
 #include "util/clock.h"
 
 namespace vexa {
@@ -23,7 +24,8 @@ class GfxLibSim final : public GfxLib {
   // The id ScanPorts reports for the board's one port.
   static constexpr uint32_t kPortDisplayId = 1;
 
-  GfxLibSim(sim::Board& board, Clock& clock) : board_(board), clock_(clock) {}
+  GfxLibSim(sim::Board& board, Clock& clock, const ChipProbe& probe)
+      : board_(board), clock_(clock), probe_(probe) {}
 
   void SetDisplayId(uint32_t) override {}
   int32_t Initialize() override { return gfx_status::kSuccess; }
@@ -51,6 +53,7 @@ class GfxLibSim final : public GfxLib {
 
   sim::Board& board_;
   Clock& clock_;
+  const ChipProbe& probe_;
   ErrorRecord record_;
   std::string portType_;
 };

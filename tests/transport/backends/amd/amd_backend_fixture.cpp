@@ -1,5 +1,7 @@
 #include "tests/transport/backends/amd/amd_backend_fixture.h"
 
+#include "engine/identification/chip_probe.h"
+
 namespace vexa::testing {
 
 SimAdlMachine OneAdapter(std::vector<SimAdlDisplay> displays) {
@@ -11,7 +13,7 @@ SimAdlMachine OneAdapter(std::vector<SimAdlDisplay> displays) {
 
 void AmdBackendTest::Open(SimAdlMachine machine) {
   adl = std::make_unique<SimAdl>(std::move(machine), clock);
-  amd = std::make_unique<GfxLibAmd>(*adl, clock);
+  amd = std::make_unique<GfxLibAmd>(*adl, clock, IspChipProbe());
   ASSERT_EQ(amd->Initialize(), gfx_status::kSuccess) << amd->GetErrorText();
 }
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "engine/identification/chip_probe.h"
 #include "testing/sim_adl.h"
 #include "transport/backends/amd/gfx_lib_amd.h"
 #include "transport/backends/amd/system_adl_api.h"
@@ -37,7 +38,7 @@ TEST_P(AmdOpen, LoadsResolvesAndStartsTheLibrary) {
   machine.createResult = c.createResult;
   VirtualClock clock;
   SimAdl adl(machine, clock);
-  GfxLibAmd amd(adl, clock);
+  GfxLibAmd amd(adl, clock, IspChipProbe());
 
   EXPECT_EQ(amd.Initialize(), c.status);
   EXPECT_EQ(amd.GetErrorText(), c.errorText);
@@ -97,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AmdOpenOnThisSystem, FailsAsAMachineWithoutTheDriver) {
   VirtualClock clock;
   const auto adl = CreateSystemAdlApi();
-  GfxLibAmd amd(*adl, clock);
+  GfxLibAmd amd(*adl, clock, IspChipProbe());
   EXPECT_EQ(amd.Initialize(), gfx_status::kVendorCallFailed);
   EXPECT_EQ(amd.GetErrorCode(), GfxLibAmd::kOwnErrorCode);
   EXPECT_EQ(amd.GetErrorText(), "Loading DLL... failed!");

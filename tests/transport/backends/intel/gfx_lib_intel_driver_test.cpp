@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/identification/chip_probe.h"
 #include "testing/sim_cui_driver.h"
 #include "transport/backends/intel/cui_names.h"
 #include "transport/backends/intel/gfx_lib_intel.h"
@@ -12,7 +13,7 @@ TEST(GfxLibIntelDriver, InitializeWithoutTheDriverFailsWithCodeMinusOne) {
   VirtualClock clock;
   SimCuiDriver driver;
   driver.setup().driverInstalled = false;
-  GfxLibIntel intel(driver, clock);
+  GfxLibIntel intel(driver, clock, IspChipProbe());
   EXPECT_EQ(intel.Initialize(), gfx_status::kVendorCallFailed);
   EXPECT_EQ(intel.GetErrorCode(), -1);
   EXPECT_EQ(intel.GetErrorText(), "Gfx init failed! (Err code: 0xFFFF)");
@@ -22,7 +23,7 @@ TEST(GfxLibIntelDriver, InitializeWithoutTheDriverFailsWithCodeMinusOne) {
 TEST(GfxLibIntelDriver, UninitializeClosesAnOpenDriverOnce) {
   VirtualClock clock;
   SimCuiDriver driver;
-  GfxLibIntel intel(driver, clock);
+  GfxLibIntel intel(driver, clock, IspChipProbe());
   intel.Uninitialize();
   EXPECT_EQ(driver.closeCount(), 0);
   ASSERT_EQ(intel.Initialize(), gfx_status::kSuccess);
@@ -37,7 +38,7 @@ TEST(GfxLibIntelDriver, UninitializeClosesAnOpenDriverOnce) {
 TEST(GfxLibIntelDriver, SystemDriverOffWindowsIsAMachineWithoutTheDriver) {
   VirtualClock clock;
   const auto driver = MakeSystemCuiDriver();
-  GfxLibIntel intel(*driver, clock);
+  GfxLibIntel intel(*driver, clock, IspChipProbe());
   EXPECT_EQ(intel.Initialize(), gfx_status::kVendorCallFailed);
   EXPECT_EQ(intel.GetErrorText(), "Gfx init failed! (Err code: 0xFFFF)");
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/identification/chip_probe.h"
 #include "testing/sim_cui_driver.h"
 #include "tests/sim/sim_board_fixture.h"
 #include "transport/backends/intel/gfx_lib_intel.h"
@@ -25,7 +26,7 @@ class IntelBoardTest : public SimBoardTest {
   void Select(uint32_t deviceId);
 
   SimCuiDriver driver;
-  GfxLibIntel intel{driver, clock};
+  GfxLibIntel intel{driver, clock, IspChipProbe()};
 };
 
 }  // namespace vexa::testing

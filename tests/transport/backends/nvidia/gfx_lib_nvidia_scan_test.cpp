@@ -1,5 +1,6 @@
 #include <functional>
 
+#include "engine/identification/chip_probe.h"
 #include "tests/transport/backends/nvidia/nvidia_board_test.h"
 #include "transport/backends/nvidia/gfx_lib_nvidia.h"
 #include "transport/backends/nvidia/system_nvapi.h"
@@ -35,7 +36,7 @@ TEST_P(NvidiaInitialize, RecordsTheDriverStatus) {
   SimNvDriver driver;
   driver.initializeStatus = c.driverStatus;
   SimNvapi nvapi(driver, clock);
-  GfxLibNvidia nvidia(nvapi, clock);
+  GfxLibNvidia nvidia(nvapi, clock, IspChipProbe());
 
   EXPECT_EQ(nvidia.Initialize(), c.result);
   EXPECT_EQ(nvidia.GetErrorCode(), c.driverStatus);
@@ -57,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NvidiaSystemDriver, IsMissingOffWindows) {
   VirtualClock clock;
   const auto nvapi = CreateSystemNvapi();
-  GfxLibNvidia nvidia(*nvapi, clock);
+  GfxLibNvidia nvidia(*nvapi, clock, IspChipProbe());
   EXPECT_EQ(nvidia.Initialize(), gfx_status::kVendorCallFailed);
   EXPECT_EQ(nvidia.GetErrorCode(), kLibraryNotFound);
   EXPECT_EQ(nvidia.GetErrorText(), "Library not found!");

@@ -1,5 +1,7 @@
 #include "tests/transport/backends/nvidia/nvidia_board_test.h"
 
+#include "engine/identification/chip_probe.h"
+
 namespace vexa::testing {
 
 void NvidiaBoardTest::SetUp() {
@@ -22,7 +24,7 @@ SimNvDriver NvidiaBoardTest::OneGpu(std::vector<SimNvDisplay> displays) {
 
 void NvidiaBoardTest::Open(SimNvDriver driver) {
   nvapi = std::make_unique<SimNvapi>(std::move(driver), clock);
-  nvidia = std::make_unique<GfxLibNvidia>(*nvapi, clock);
+  nvidia = std::make_unique<GfxLibNvidia>(*nvapi, clock, IspChipProbe());
   ASSERT_EQ(nvidia->Initialize(), gfx_status::kSuccess);
 }
 
