@@ -55,19 +55,17 @@ class ScriptedGfx : public GfxLib {
     observer_ = std::move(observer);
   }
 
-  // The reply size GetMaxDdcReplySize reports and DDC reads deliver at most (131 by default),
-  // for tests of a transport that allows longer replies than the usual backends.
-  void SetMaxDdcReplySize(uint16_t size) { maxDdcReplySize_ = size; }
+  // The most bytes a DDC read delivers (kMaxDdcReplySize by default), for tests of a faulty
+  // transport that delivers longer replies than the interface allows.
+  void SetDdcReadLimit(uint16_t size) { maxDdcReplySize_ = size; }
 
   // Sets the error record that GetErrorCode and GetErrorText report.
   void SetErrorRecord(int32_t code, std::string text);
   int ClearErrorCalls() const { return clearErrorCalls_; }
 
-  void SetDisplayId(uint32_t) override {}
   int32_t Initialize() override { return 0; }
   void Uninitialize() override {}
   int32_t ScanPorts(int32_t, uint32_t*, uint8_t, std::string*) override { return 0; }
-  uint16_t GetMaxDdcReplySize() override { return maxDdcReplySize_; }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;

@@ -46,9 +46,6 @@ class GfxLib {
  public:
   virtual ~GfxLib() = default;
 
-  // Makes displayId the display of every later request (Intel only; others ignore it).
-  virtual void SetDisplayId(uint32_t displayId) = 0;
-
   // Opens the vendor interface for the calling thread. Callable repeatedly, from the thread
   // that will use the transport next. 0, or 6 with the error record set.
   virtual int32_t Initialize() = 0;
@@ -63,11 +60,8 @@ class GfxLib {
   virtual int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
                             std::string* report) = 0;
 
-  // kMaxDdcReplySize in every backend.
-  virtual uint16_t GetMaxDdcReplySize() = 0;
-
   // Reads one DDC/CI-framed reply from the device at the 8-bit address ddcAddr into buffer
-  // (which holds GetMaxDdcReplySize bytes); *length receives the reply length. The reply keeps
+  // (which holds kMaxDdcReplySize bytes); *length receives the reply length. The reply keeps
   // its address, length and checksum bytes; the caller verifies the checksum. 0, 3, 6 or 7.
   virtual int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) = 0;
 

@@ -37,8 +37,7 @@ int32_t TracingGfxLib::Record(const char* kind, const std::string& address,
 int32_t TracingGfxLib::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
   const int32_t status = inner_.DdcAuxRead(ddcAddr, buffer, length);
   // The transport copies at most its reply size into the buffer, whatever length says.
-  const int32_t shown =
-      length == nullptr ? 0 : std::min<int32_t>(*length, inner_.GetMaxDdcReplySize());
+  const int32_t shown = length == nullptr ? 0 : std::min<int32_t>(*length, kMaxDdcReplySize);
   return Record("DDC-R", DdcAddress(ddcAddr), Moved(buffer, shown, status), status);
 }
 

@@ -22,14 +22,12 @@ class TracingGfxLib final : public GfxLib {
   uint64_t transactions() const { return transactions_; }
   uint64_t bytesMoved() const { return bytesMoved_; }
 
-  void SetDisplayId(uint32_t displayId) override { inner_.SetDisplayId(displayId); }
   int32_t Initialize() override { return inner_.Initialize(); }
   void Uninitialize() override { inner_.Uninitialize(); }
   int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
                     std::string* report) override {
     return inner_.ScanPorts(probeMode, displayId, ddcAddr, report);
   }
-  uint16_t GetMaxDdcReplySize() override { return inner_.GetMaxDdcReplySize(); }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;

@@ -28,14 +28,11 @@ constexpr int32_t kMinAckLength = 6;
 // Shortest frame whose inner part can be taken: five header bytes and the checksum.
 constexpr int32_t kMinDataFrameLength = 6;
 
-// Replies land in the context's reply buffer; its first GetMaxDdcReplySize bytes are cleared
+// Replies land in the context's reply buffer; its first kMaxDdcReplySize bytes are cleared
 // before each read so that a short reply never shows stale bytes.
 size_t ClearReplyArea(IspContext& ctx) {
-  const size_t size = ctx.activeGfxLib ? std::min<size_t>(ctx.activeGfxLib->GetMaxDdcReplySize(),
-                                                          kProtocolBufferSize)
-                                       : kMaxDdcReplySize;
-  std::fill_n(ctx.replyBuffer.begin(), size, uint8_t{0});
-  return size;
+  std::fill_n(ctx.replyBuffer.begin(), kMaxDdcReplySize, uint8_t{0});
+  return kMaxDdcReplySize;
 }
 
 int32_t ReadReplyOnce(IspContext& ctx, int32_t& length) {

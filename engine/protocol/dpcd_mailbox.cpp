@@ -39,12 +39,8 @@ struct PayloadPart {
   uint32_t statusAddr;
 };
 
-// The transport's largest write per call; at least 1 so that a payload always advances.
-size_t WriteChunkSize(IspContext& ctx) {
-  const uint16_t limit =
-      ctx.activeGfxLib ? ctx.activeGfxLib->GetMaxDdcReplySize() : kMaxDdcReplySize;
-  return std::max<size_t>(limit, 1);
-}
+// The transport's largest write per call.
+constexpr size_t kWriteChunkSize = kMaxDdcReplySize;
 
 uint32_t LittleEndian(std::span<const uint8_t> bytes) {
   uint32_t value = 0;
@@ -101,9 +97,9 @@ int32_t SendPayloadPart(IspContext& ctx, const PayloadPart& part, std::string& e
     return isp_status::kUnexpectedReply;
   }
 
-  const size_t chunkSize = WriteChunkSize(ctx);
-  for (size_t offset = 0; offset < part.bytes.size(); offset += chunkSize) {
-    const auto chunk = part.bytes.subspan(offset, std::min(chunkSize, part.bytes.size() - offset));
+  for (size_t offset = 0; offset < part.bytes.size(); offset += kWriteChunkSize) {
+    const auto chunk =
+        part.bytes.subspan(offset, std::min(kWriteChunkSize, part.bytes.size() - offset));
     const int32_t status = WriteDpcd(ctx, part.start + static_cast<uint32_t>(offset), chunk);
     if (status != isp_status::kOk) {
       errorText = "Sending data of payload failed!";

@@ -180,7 +180,7 @@ TEST_F(CommandChannelTest, ReplyLengthsThatCannotHoldAFrameAreRejectedSafely) {
 TEST_F(CommandChannelTest, ReplyLongerThanTheOutputIsRefusedWithoutOverflow) {
   // A transport that allows 200-byte replies, and a chip answering with 140 data bytes: an
   // inner part of 142 bytes, more than ReplyData holds.
-  gfx.SetMaxDdcReplySize(200);
+  gfx.SetDdcReadLimit(200);
   const std::vector<uint8_t> longReply =
       DataReply(0x6E, isp_opcode::kRamRead, std::vector<uint8_t>(140, 0xA5));
   struct {

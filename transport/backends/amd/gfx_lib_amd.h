@@ -38,7 +38,6 @@ class GfxLibAmd final : public GfxLib {
   GfxLibAmd(std::unique_ptr<AdlApi> adl, Clock& clock, const ChipProbe& probe)
       : ownedAdl_(std::move(adl)), adl_(*ownedAdl_), clock_(clock), probe_(probe) {}
 
-  void SetDisplayId(uint32_t) override {}
   // Loads the library (the second file name when the first is absent), resolves the entry
   // points and starts the library; every call does all of it again.
   int32_t Initialize() override;
@@ -49,7 +48,6 @@ class GfxLibAmd final : public GfxLib {
   // when a display probed later failed.
   int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
                     std::string* report) override;
-  uint16_t GetMaxDdcReplySize() override { return kMaxDdcReplySize; }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;

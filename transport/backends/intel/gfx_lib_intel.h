@@ -33,14 +33,14 @@ class GfxLibIntel final : public GfxLib {
   GfxLibIntel(std::unique_ptr<CuiDriver> driver, Clock& clock, const ChipProbe& probe)
       : ownedDriver_(std::move(driver)), driver_(*ownedDriver_), clock_(clock), probe_(probe) {}
 
-  void SetDisplayId(uint32_t displayId) override { displayId_ = displayId; }
+  // Makes displayId the display of every later request, as a scan that found it does.
+  void SetDisplayId(uint32_t displayId) { displayId_ = displayId; }
   int32_t Initialize() override;
   void Uninitialize() override;
   // A preset *displayId restricts the scan: it selects only that display, or that LS-PCON
   // device.
   int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
                     std::string* report) override;
-  uint16_t GetMaxDdcReplySize() override { return kMaxDdcReplySize; }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;

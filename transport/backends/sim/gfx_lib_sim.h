@@ -27,12 +27,10 @@ class GfxLibSim final : public GfxLib {
   GfxLibSim(sim::Board& board, Clock& clock, const ChipProbe& probe)
       : board_(board), clock_(clock), probe_(probe) {}
 
-  void SetDisplayId(uint32_t) override {}
   int32_t Initialize() override { return gfx_status::kSuccess; }
   void Uninitialize() override {}
   int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
                     std::string* report) override;
-  uint16_t GetMaxDdcReplySize() override { return kMaxDdcReplySize; }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;
