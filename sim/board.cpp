@@ -18,6 +18,27 @@ Board::Board(BoardSettings settings, std::array<std::unique_ptr<Chip>, kBoardSlo
 }
 
 AuxReply Board::I2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I2cPhase phase) {
+  return Charged(ServeI2cWrite(i2cAddr, bytes, phase));
+}
+
+AuxReply Board::I2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase phase) {
+  return Charged(ServeI2cRead(i2cAddr, out, phase));
+}
+
+AuxReply Board::DpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes) {
+  return Charged(ServeDpcdWrite(dpcdAddr, bytes));
+}
+
+AuxReply Board::DpcdRead(uint32_t dpcdAddr, std::span<uint8_t> out) {
+  return Charged(ServeDpcdRead(dpcdAddr, out));
+}
+
+AuxReply Board::Charged(AuxReply reply) {
+  DelayMicroseconds(clock_, static_cast<uint32_t>(settings_.auxLatency.count()));
+  return reply;
+}
+
+AuxReply Board::ServeI2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I2cPhase phase) {
   Chip* target = RouteI2c(i2cAddr);
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
   if (target == nullptr || !target->ListensAt(i2cAddr)) return AuxReply::kNack;
@@ -25,7 +46,7 @@ AuxReply Board::I2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I2cPha
   return AuxReply::kAck;
 }
 
-AuxReply Board::I2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase phase) {
+AuxReply Board::ServeI2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase phase) {
   Chip* target = RouteI2c(i2cAddr);
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
   if (target == nullptr || !target->ListensAt(i2cAddr)) return AuxReply::kNack;
@@ -33,7 +54,7 @@ AuxReply Board::I2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase phase)
   return AuxReply::kAck;
 }
 
-AuxReply Board::DpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes) {
+AuxReply Board::ServeDpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes) {
   Chip* target = TrafficTarget();
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
   if (target == nullptr) return AuxReply::kNack;
@@ -41,7 +62,7 @@ AuxReply Board::DpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes) {
   return AuxReply::kAck;
 }
 
-AuxReply Board::DpcdRead(uint32_t dpcdAddr, std::span<uint8_t> out) {
+AuxReply Board::ServeDpcdRead(uint32_t dpcdAddr, std::span<uint8_t> out) {
   Chip* target = TrafficTarget();
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
   if (target == nullptr) return AuxReply::kNack;

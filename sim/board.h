@@ -28,7 +28,9 @@ struct BoardSettings {
 // transaction. Traffic goes to the host chip, except that while the host forwards to a
 // downstream port, everything but I2C at 0x60 (the host's own command interface) goes to that
 // port's chip; a port without a chip, or an I2C address no chip listens at, does not answer.
-// The clock times the chips' erases. Not thread-safe: one transaction at a time.
+// Every transaction, answered or not, costs auxLatency on the clock once it has been served,
+// whichever transport reached the board; the clock also times the chips' erases. Not
+// thread-safe: one transaction at a time.
 class Board final : private ForwardingControl {
  public:
   // Slots without a chip hold null.
@@ -51,6 +53,12 @@ class Board final : private ForwardingControl {
   uint64_t transactionCount() const { return transactionCount_; }
 
  private:
+  AuxReply ServeI2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I2cPhase phase);
+  AuxReply ServeI2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase phase);
+  AuxReply ServeDpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes);
+  AuxReply ServeDpcdRead(uint32_t dpcdAddr, std::span<uint8_t> out);
+  // Spends the transaction's latency, then hands its reply on.
+  AuxReply Charged(AuxReply reply);
   Chip* RouteI2c(uint8_t i2cAddr) const;
   // The chip that receives all traffic but the host's command interface.
   Chip* TrafficTarget() const;

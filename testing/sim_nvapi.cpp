@@ -298,7 +298,6 @@ int32_t SimNvapi::Transact(SimNvDisplay& display, uint32_t operation, uint32_t a
     return kOk;
   }
   sim::Board& board = *display.board;
-  DelayMicroseconds(clock_, static_cast<uint32_t>(board.settings().auxLatency.count()));
 
   sim::AuxReply answer = sim::AuxReply::kAck;
   if (!IsI2c(operation)) {

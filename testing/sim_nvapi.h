@@ -87,7 +87,7 @@ struct SimNvAuxCall {
 // refuses records whose size or version word is wrong, and serves the AUX requests of each
 // display from that display's simulated board. I2C transactions that a request leaves open
 // continue with the next request of the same direction to the same address, as on the wire.
-// Every request that reaches a board costs the board's AUX latency on the clock.
+// Every request that reaches a board costs the board's AUX latency, as the board charges it.
 class SimNvapi final : public Nvapi {
  public:
   SimNvapi(SimNvDriver driver, Clock& clock) : driver_(std::move(driver)), clock_(clock) {}

@@ -40,7 +40,9 @@ class SimBoardTest : public ::testing::Test {
  protected:
   void BuildBoard(std::array<std::optional<SimChipSetup>, sim::kBoardSlotCount> chips,
                   sim::BoardSettings settings = {});
-  void BuildHostBoard(SimChipSetup host) { BuildBoard({std::move(host), {}, {}}); }
+  void BuildHostBoard(SimChipSetup host, sim::BoardSettings settings = {}) {
+    BuildBoard({std::move(host), {}, {}}, settings);
+  }
 
   // Gives target index its driver and BIN file, as the dialog's Start does; returns what the
   // engine read from the BIN file.

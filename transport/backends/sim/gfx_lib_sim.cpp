@@ -83,7 +83,6 @@ int32_t GfxLibSim::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_
 }
 
 int32_t GfxLibSim::Transact(sim::AuxReply reply, const char* what, uint32_t address) {
-  DelayMicroseconds(clock_, static_cast<uint32_t>(board_.settings().auxLatency.count()));
   switch (reply) {
     case sim::AuxReply::kAck:
       return gfx_status::kSuccess;

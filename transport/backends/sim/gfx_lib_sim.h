@@ -14,8 +14,9 @@ namespace vexa {
 // The GfxLib of the simulated board: one DisplayPort port with the board behind it. It moves
 // bytes in AUX transactions of at most 16 data bytes and shares the DDC reply framing, the
 // chip probe and the error record with the vendor backends. Every AUX transaction costs the
-// board's latency on clock, so an update in virtual time reports how long it would take on
-// hardware. The error record describes the last transaction (it is reset when one begins).
+// board's latency (the board charges it), so an update in virtual time reports how long it
+// would take on hardware. The error record describes the last transaction (it is reset when one
+// begins).
 class GfxLibSim final : public GfxLib {
  public:
   // Error codes of the record.
@@ -45,8 +46,7 @@ class GfxLibSim final : public GfxLib {
   std::string GetPortStatus() override { return {}; }
 
  private:
-  // Charges one AUX transaction's latency and turns the board's answer into a status,
-  // recording what went wrong.
+  // Turns the board's answer to one AUX transaction into a status, recording what went wrong.
   int32_t Transact(sim::AuxReply reply, const char* what, uint32_t address);
 
   sim::Board& board_;

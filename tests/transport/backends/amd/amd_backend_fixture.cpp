@@ -18,7 +18,8 @@ void AmdBackendTest::Open(SimAdlMachine machine) {
 }
 
 void AmdBackendTest::OpenWithChipSelected() {
-  BuildHostBoard({ChipOf(sim::ChipModel::kOcelin4100), {}});
+  // Without AUX latency, so that call times show the backend's own waits alone.
+  BuildHostBoard({ChipOf(sim::ChipModel::kOcelin4100), {}}, {.auxLatency = {}});
   Open(OneAdapter({{.logicalIndex = kDisplayIndex, .board = board.get()}}));
   uint32_t displayId = 0;
   std::string report;
