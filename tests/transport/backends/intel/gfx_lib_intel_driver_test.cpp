@@ -33,25 +33,6 @@ TEST(GfxLibIntelDriver, UninitializeClosesAnOpenDriverOnce) {
   EXPECT_EQ(driver.closeCount(), 1);
 }
 
-#ifndef _WIN32
-// Off Windows the backend behaves as on a machine without the Intel graphics driver.
-TEST(GfxLibIntelDriver, SystemDriverOffWindowsIsAMachineWithoutTheDriver) {
-  VirtualClock clock;
-  const auto driver = MakeSystemCuiDriver();
-  GfxLibIntel intel(*driver, clock, IspChipProbe());
-  EXPECT_EQ(intel.Initialize(), gfx_status::kVendorCallFailed);
-  EXPECT_EQ(intel.GetErrorText(), "Gfx init failed! (Err code: 0xFFFF)");
-
-  uint32_t displayId = 0;
-  std::string report;
-  EXPECT_EQ(intel.ScanPorts(1, &displayId, 0x6E, &report), gfx_status::kVendorCallFailed);
-  EXPECT_TRUE(
-      report.ends_with("     Device ID: 0x0F: Gfx Error! (Err code: 0xFFFF)\r\n"
-                       "     ==> No available port!\r\n"))
-      << report;
-}
-#endif
-
 // Names are chosen by the code's low 16 bits.
 struct NameCase {
   const char* name;

@@ -327,20 +327,12 @@ TEST_F(IntelBoardTest, RequestsWithoutTheDriverObjectFailWithCodeMinusOne) {
 }
 
 // The record describes the last transaction: each one resets the code (the text stays until
-// the next failure replaces it); bad arguments are refused before that and touch nothing.
-TEST_F(IntelBoardTest, EachTransactionResetsTheCodeAndBadArgumentsTouchNothing) {
+// the next failure replaces it).
+TEST_F(IntelBoardTest, EachTransactionResetsTheCode) {
   Select(kDpDisplay);
   uint8_t byte = 0;
-  int32_t length = 0;
   driver.InjectFault({0, 71});
   ASSERT_EQ(intel.NativeAuxRead(0x503, &byte, 1), gfx_status::kVendorCallFailed);
-
-  EXPECT_EQ(intel.NativeAuxRead(0x503, nullptr, 1), gfx_status::kInvalidArgument);
-  EXPECT_EQ(intel.NativeAuxWrite(0x503, &byte, 0), gfx_status::kInvalidArgument);
-  EXPECT_EQ(intel.DdcAuxWrite(0x6E, nullptr, 8), gfx_status::kInvalidArgument);
-  EXPECT_EQ(intel.DdcAuxRead(0x6E, &byte, nullptr), gfx_status::kInvalidArgument);
-  EXPECT_EQ(intel.DdcAuxRead(0x6E, nullptr, &length), gfx_status::kInvalidArgument);
-  EXPECT_EQ(driver.calls().size(), 1u);
   EXPECT_EQ(intel.GetErrorCode(), 71);
 
   EXPECT_EQ(intel.NativeAuxRead(0x503, &byte, 1), gfx_status::kSuccess);

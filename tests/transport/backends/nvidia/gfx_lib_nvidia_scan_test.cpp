@@ -54,17 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
                                "Init failed! (-1)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-#ifndef _WIN32
-TEST(NvidiaSystemDriver, IsMissingOffWindows) {
-  VirtualClock clock;
-  const auto nvapi = CreateSystemNvapi();
-  GfxLibNvidia nvidia(*nvapi, clock, IspChipProbe());
-  EXPECT_EQ(nvidia.Initialize(), gfx_status::kVendorCallFailed);
-  EXPECT_EQ(nvidia.GetErrorCode(), kLibraryNotFound);
-  EXPECT_EQ(nvidia.GetErrorText(), "Library not found!");
-}
-#endif
-
 using NvidiaScan = NvidiaBoardTest;
 
 TEST_F(NvidiaScan, FindsTheChipOnTheDisplayPortDisplay) {

@@ -337,21 +337,5 @@ TEST_F(NvidiaTransfer, EveryTransactionStartsWithAClearRecord) {
   EXPECT_EQ(nvidia->GetErrorText(), "");
 }
 
-TEST_F(NvidiaTransfer, BadArgumentsTouchNeitherTheDriverNorTheRecord) {
-  nvapi->QueueAuxAnswers({Reply(kNack)});
-  uint8_t byte = 0;
-  ASSERT_EQ(nvidia->NativeAuxWrite(0x1000, &byte, 1), gfx_status::kVendorCallFailed);
-
-  int32_t length = 0;
-  EXPECT_EQ(nvidia->NativeAuxRead(0x503, nullptr, 1), gfx_status::kInvalidArgument);
-  EXPECT_EQ(nvidia->NativeAuxWrite(0x503, &byte, 0), gfx_status::kInvalidArgument);
-  EXPECT_EQ(nvidia->DdcAuxWrite(kDdcAddr, nullptr, 8), gfx_status::kInvalidArgument);
-  EXPECT_EQ(nvidia->DdcAuxRead(kDdcAddr, &byte, nullptr), gfx_status::kInvalidArgument);
-  EXPECT_EQ(nvidia->DdcAuxRead(kDdcAddr, nullptr, &length), gfx_status::kInvalidArgument);
-  EXPECT_EQ(Calls().size(), 1u);
-  EXPECT_EQ(nvidia->GetErrorCode(), 1);
-  EXPECT_EQ(nvidia->GetErrorText(), "NativeAuxWrite... failed!");
-}
-
 }  // namespace
 }  // namespace vexa::testing

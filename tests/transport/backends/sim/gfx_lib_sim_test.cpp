@@ -79,24 +79,5 @@ TEST_F(GfxLibSimTest, ErrorRecordDescribesTheLastTransaction) {
   EXPECT_EQ(gfx->GetErrorText(), "");
 }
 
-// Refused before the per-transaction reset: the record still describes the failure before.
-TEST_F(GfxLibSimTest, BadArgumentsTouchNeitherTheBoardNorTheRecord) {
-  uint8_t byte = 0;
-  int32_t length = 0;
-  ASSERT_EQ(gfx->DdcAuxWrite(0x70, &byte, 1), gfx_status::kVendorCallFailed);
-  const uint64_t transactions = board->transactionCount();
-  const auto elapsed = clock.Elapsed();
-
-  EXPECT_EQ(gfx->NativeAuxRead(0x503, nullptr, 1), gfx_status::kInvalidArgument);
-  EXPECT_EQ(gfx->NativeAuxWrite(0x503, &byte, 0), gfx_status::kInvalidArgument);
-  EXPECT_EQ(gfx->DdcAuxWrite(0x6E, nullptr, 8), gfx_status::kInvalidArgument);
-  EXPECT_EQ(gfx->DdcAuxRead(0x6E, &byte, nullptr), gfx_status::kInvalidArgument);
-  EXPECT_EQ(gfx->DdcAuxRead(0x6E, nullptr, &length), gfx_status::kInvalidArgument);
-  EXPECT_EQ(board->transactionCount(), transactions);
-  EXPECT_EQ(clock.Elapsed(), elapsed);
-  EXPECT_EQ(gfx->GetErrorCode(), GfxLibSim::kNoAnswerCode);
-  EXPECT_EQ(gfx->GetErrorText(), "I2C write at 0x70: no answer (AUX NACK)");
-}
-
 }  // namespace
 }  // namespace vexa::testing
