@@ -8,10 +8,10 @@ namespace vexa {
 
 namespace {
 
-// The prebuilt ISP close frame without its length byte, its checksum filled for ddcAddr.
+// The ISP close command to the chip at ddcAddr.
 std::vector<uint8_t> QueryFrame(uint8_t ddcAddr) {
-  std::vector<uint8_t> frame(kIspCloseFrame.begin() + 1, kIspCloseFrame.end());
-  frame.back() = FrameChecksum(ddcAddr, std::span(frame).first(frame.size() - 1));
+  std::vector<uint8_t> frame(kMaxIspFrameSize);
+  frame.resize(BuildIspFrame(ddcAddr, isp_opcode::kIspClose, {}, frame));
   return frame;
 }
 

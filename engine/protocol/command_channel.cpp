@@ -53,24 +53,38 @@ uint8_t FrameChecksum(uint8_t seed, std::span<const uint8_t> bytes) {
   return checksum;
 }
 
-int32_t SendIspCommand(IspContext& ctx, std::span<const uint8_t> body) {
-  if (body.empty() || body.size() < size_t{body[0]} + 1u) return isp_status::kInvalidParameter;
-  const size_t innerLength = size_t{body[0]} + 2;  // L: itself, opcode, parameters, checksum
-  if (innerLength + 2 > kMaxFrameLengthField) return isp_status::kInvalidParameter;
+size_t BuildIspFrame(uint8_t ddcAddr, uint8_t opcode,
+                     std::initializer_list<std::span<const uint8_t>> params,
+                     std::span<uint8_t> out) {
+  size_t paramCount = 0;
+  for (const std::span<const uint8_t> part : params) paramCount += part.size();
+  const size_t innerLength = paramCount + 3;   // L: itself, opcode, parameters, checksum
+  const size_t frameLength = innerLength + 5;  // source, length byte, C2 00 00
+  if (innerLength + 2 > kMaxFrameLengthField || frameLength > out.size()) return 0;
 
-  std::array<uint8_t, kMaxFrameLengthField + 3> frame{};
   size_t pos = 0;
-  frame[pos++] = kHostSourceAddr;
-  frame[pos++] = static_cast<uint8_t>(0x80 | (innerLength + 2));
-  frame[pos++] = 0xC2;
-  frame[pos++] = 0x00;
-  frame[pos++] = 0x00;
-  frame[pos++] = static_cast<uint8_t>(innerLength);
-  for (size_t i = 1; i <= body[0]; ++i) frame[pos++] = body[i];
-  frame[pos] = FrameChecksum(ctx.currentDdcAddr, std::span(frame.data(), pos));
-  ++pos;
+  out[pos++] = kHostSourceAddr;
+  out[pos++] = static_cast<uint8_t>(0x80 | (innerLength + 2));
+  for (const uint8_t byte : kDataHeader) out[pos++] = byte;
+  out[pos++] = static_cast<uint8_t>(innerLength);
+  out[pos++] = opcode;
+  for (const std::span<const uint8_t> part : params) {
+    std::copy(part.begin(), part.end(), out.begin() + static_cast<std::ptrdiff_t>(pos));
+    pos += part.size();
+  }
+  out[pos] = FrameChecksum(ddcAddr, out.first(pos));
+  return pos + 1;
+}
 
-  return WriteDdcFrame(ctx, std::span(frame).first(pos));
+int32_t SendIspCommand(IspContext& ctx, std::span<const uint8_t> body) {
+  if (body.size() < 2 || body.size() < size_t{body[0]} + 1u || body[0] == 0) {
+    return isp_status::kInvalidParameter;
+  }
+  std::array<uint8_t, kMaxIspFrameSize> frame{};
+  const size_t length =
+      BuildIspFrame(ctx.currentDdcAddr, body[1], {body.subspan(2, body[0] - 1u)}, frame);
+  if (length == 0) return isp_status::kInvalidParameter;
+  return WriteDdcFrame(ctx, std::span(frame).first(length));
 }
 
 int32_t WriteDdcFrame(IspContext& ctx, std::span<const uint8_t> frame) {
@@ -94,12 +108,12 @@ bool AwaitCommandAck(IspContext& ctx, std::string_view prefix) {
   return false;
 }
 
-bool SendIspDdcCmd(IspContext& ctx, std::span<uint8_t> frame) {
-  if (frame.empty() || frame[0] < 2 || frame.size() < size_t{frame[0]} + 1u) return false;
-  const size_t length = frame[0];
-  frame[length] = FrameChecksum(ctx.currentDdcAddr, frame.subspan(1, length - 1));
+bool SendIspDdcCmd(IspContext& ctx, uint8_t opcode, std::span<const uint8_t> params) {
+  std::array<uint8_t, kMaxIspFrameSize> frame{};
+  const size_t length = BuildIspFrame(ctx.currentDdcAddr, opcode, {params}, frame);
+  if (length == 0) return false;
 
-  const int32_t sent = WriteDdcFrame(ctx, frame.subspan(1, length));
+  const int32_t sent = WriteDdcFrame(ctx, std::span(frame).first(length));
   if (sent != isp_status::kOk) {
     SetFirstError(ctx, sent, "SendIspDdcCmd: Sending AUX failed!");
     return false;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string_view>
 
@@ -18,6 +19,18 @@ using ReplyData = std::array<uint8_t, kMaxDdcReplySize>;
 // XOR checksum of bytes, seeded with seed: requests are seeded with the chip's DDC address,
 // replies with 0x50.
 uint8_t FrameChecksum(uint8_t seed, std::span<const uint8_t> bytes);
+
+// Largest request frame: source, length byte and the bytes the length field counts, plus the
+// checksum.
+inline constexpr size_t kMaxIspFrameSize = kMaxFrameLengthField + 3;
+
+// The one builder of DDC2bi request frames: opcode with its parameters (params' parts one
+// after the other) to the chip at ddcAddr, written to out as source 0x51, 0x80 | n, C2 00 00,
+// L (itself, opcode, parameters and checksum), opcode, parameters, checksum. Returns the frame
+// length, or 0 (nothing written) when the parameters overflow the length field or out.
+size_t BuildIspFrame(uint8_t ddcAddr, uint8_t opcode,
+                     std::initializer_list<std::span<const uint8_t>> params,
+                     std::span<uint8_t> out);
 
 // Frames body (body[0] = number of bytes that follow: opcode and parameters) as one request
 // and writes it once to currentDdcAddr. Reads no reply. Returns 0, 3 (frame too long or body
@@ -36,18 +49,10 @@ void RecordAckFailure(IspContext& ctx, std::string_view prefix, int32_t status);
 // lead-in). A failure is recorded with prefix (RecordAckFailure). True when acknowledged.
 bool AwaitCommandAck(IspContext& ctx, std::string_view prefix);
 
-// Sends a prebuilt frame (frame[0] = N, frame[1..N-1] the frame, frame[N] its checksum slot,
-// filled here) and checks the chip's acknowledge. True only when the chip acknowledged;
-// failures are recorded as the first error. An empty frame returns false and records nothing.
-bool SendIspDdcCmd(IspContext& ctx, std::span<uint8_t> frame);
-
-// Sends a copy of a prebuilt frame (isp_frames.h), so the constant keeps its empty checksum
-// slot.
-template <size_t N>
-bool SendPrebuiltFrame(IspContext& ctx, const std::array<uint8_t, N>& prebuilt) {
-  std::array<uint8_t, N> frame = prebuilt;
-  return SendIspDdcCmd(ctx, frame);
-}
+// Sends opcode with its parameters to currentDdcAddr and checks the chip's acknowledge. True
+// only when the chip acknowledged; failures are recorded as the first error. Parameters that
+// cannot be framed send nothing, return false and record nothing.
+bool SendIspDdcCmd(IspContext& ctx, uint8_t opcode, std::span<const uint8_t> params = {});
 
 // Reads the acknowledge of the last command into replyBuffer and checks it.
 // Returns 0, 2, 8 (checksum), 11 (not the acknowledge), 12 (defer) or a transport result.

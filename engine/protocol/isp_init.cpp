@@ -45,21 +45,21 @@ constexpr std::array<std::pair<uint16_t, uint16_t>, 12> kType5IspRegisters = {{
 }};
 
 bool EnterIspMode(IspContext& ctx) {
-  if (!SendPrebuiltFrame(ctx, kIspOpenFrame)) return false;
+  if (!SendIspDdcCmd(ctx, isp_opcode::kIspOpen)) return false;
   if (ctx.ispInitSelector == ChipType::kQuivel) {
     // Results are not used: the chip is prepared as far as it takes the writes.
     for (const auto& [reg, value] : kType5IspRegisters) ExecuteRegisterWordWrite(ctx, reg, value);
     DelayMs(ctx.clock, kType5RegisterSettleMs);
   }
   DelayMs(ctx.clock, kOpenToResetMs);
-  return SendPrebuiltFrame(ctx, kIspReset0Frame);
+  constexpr std::array<uint8_t, 1> kHaltCpu = {0x00};
+  return SendIspDdcCmd(ctx, isp_opcode::kResetControl, kHaltCpu);
 }
 
 bool BootDriver(IspContext& ctx) {
-  DriverBootFrame frame = kDriverBootFrame;
-  frame[kDriverBootAddrHi] = static_cast<uint8_t>(ctx.driverEntryAddr >> 8);
-  frame[kDriverBootAddrLo] = static_cast<uint8_t>(ctx.driverEntryAddr);
-  return SendIspDdcCmd(ctx, frame);
+  const std::array<uint8_t, 2> entry = {static_cast<uint8_t>(ctx.driverEntryAddr >> 8),
+                                        static_cast<uint8_t>(ctx.driverEntryAddr)};
+  return SendIspDdcCmd(ctx, isp_opcode::kDriverBoot, entry);
 }
 
 }  // namespace

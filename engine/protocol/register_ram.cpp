@@ -164,19 +164,10 @@ size_t BuildRamWriteFrame(IspContext& ctx, size_t offset, size_t k) {
     return 0;
   }
   const auto address = static_cast<uint16_t>(ctx.driverLoadAddr + offset);
-  uint8_t* frame = ctx.transferBuffer.data();
-  frame[0] = kHostSourceAddr;
-  frame[1] = static_cast<uint8_t>(0x80 | (k + 7));
-  frame[2] = 0xC2;
-  frame[3] = 0x00;
-  frame[4] = 0x00;
-  frame[5] = static_cast<uint8_t>(k + 5);
-  frame[6] = isp_opcode::kRamWrite;
-  frame[7] = static_cast<uint8_t>(address >> 8);
-  frame[8] = static_cast<uint8_t>(address);
-  std::copy_n(ctx.driverPayload.begin() + static_cast<std::ptrdiff_t>(offset), k, frame + 9);
-  frame[9 + k] = FrameChecksum(ctx.currentDdcAddr, std::span(frame, 9 + k));
-  return k + 10;
+  const std::array<uint8_t, 2> addressBytes = {static_cast<uint8_t>(address >> 8),
+                                               static_cast<uint8_t>(address)};
+  return BuildIspFrame(ctx.currentDdcAddr, isp_opcode::kRamWrite,
+                       {addressBytes, ctx.driverPayload.subspan(offset, k)}, ctx.transferBuffer);
 }
 
 bool ExecuteRamWriteBlock(IspContext& ctx) {

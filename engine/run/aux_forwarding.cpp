@@ -44,10 +44,9 @@ bool SendForwardingCommand(IspContext& ctx, uint8_t opcode, int32_t port, const 
   return ok;
 }
 
-template <size_t N>
-bool SendHostFrame(IspContext& ctx, const std::array<uint8_t, N>& prebuilt) {
+bool SendHostCommand(IspContext& ctx, uint8_t opcode) {
   ctx.currentDdcAddr = kHostForwardingDdcAddr;
-  return SendPrebuiltFrame(ctx, prebuilt);
+  return SendIspDdcCmd(ctx, opcode);
 }
 
 }  // namespace
@@ -61,7 +60,8 @@ bool CancelAuxForwarding(IspContext& ctx, int32_t port) {
 }
 
 PortOpen OpenPort(IspContext& ctx, size_t index, OnOpenFrameFailure onFrameFailure) {
-  if (!SendHostFrame(ctx, kIspOpenFrame) && onFrameFailure == OnOpenFrameFailure::kGiveUp) {
+  if (!SendHostCommand(ctx, isp_opcode::kIspOpen) &&
+      onFrameFailure == OnOpenFrameFailure::kGiveUp) {
     return PortOpen::kOpenFrameFailed;
   }
   if (!EnableAuxForwarding(ctx, static_cast<int32_t>(index))) return PortOpen::kEnableFailed;
@@ -71,7 +71,7 @@ PortOpen OpenPort(IspContext& ctx, size_t index, OnOpenFrameFailure onFrameFailu
 
 void ClosePort(IspContext& ctx, size_t index) {
   CancelAuxForwarding(ctx, static_cast<int32_t>(index));
-  SendHostFrame(ctx, kIspCloseFrame);
+  SendHostCommand(ctx, isp_opcode::kIspClose);
 }
 
 }  // namespace vexa

@@ -7,6 +7,7 @@
 #include "engine/protocol/dpcd_mailbox.h"
 #include "engine/protocol/flash_erase.h"
 #include "engine/protocol/fw_write.h"
+#include "engine/protocol/isp_frames.h"
 #include "engine/protocol/isp_init.h"
 #include "engine/protocol/register_ram.h"
 #include "engine/run/aux_forwarding.h"
@@ -265,10 +266,9 @@ TEST_F(SimBoardTest, HostResetEndsForwardingAndIspMode) {
               SimChipSetup{ChipOf(ChipModel::kArivane), {}},
               {}});
   ctx.currentDdcAddr = sim::kHostCommandAddr;
-  std::array<uint8_t, 9> open = {8, 0x51, 0x85, 0xC2, 0x00, 0x00, 0x03, 0x09, 0};
-  std::array<uint8_t, 10> halt = {9, 0x51, 0x86, 0xC2, 0x00, 0x00, 0x04, 0x20, 0x00, 0};
-  ASSERT_TRUE(SendIspDdcCmd(ctx, open));
-  ASSERT_TRUE(SendIspDdcCmd(ctx, halt));
+  const std::array<uint8_t, 1> halt = {0x00};
+  ASSERT_TRUE(SendIspDdcCmd(ctx, isp_opcode::kIspOpen));
+  ASSERT_TRUE(SendIspDdcCmd(ctx, isp_opcode::kResetControl, halt));
   const std::array<uint8_t, 5> ramWrite = {4, 0x13, 0x18, 0x00, 0xAA};
   ASSERT_EQ(SendIspCommand(ctx, ramWrite), 0);
   EXPECT_EQ(ReadIspAck(ctx, true), isp_status::kOk);

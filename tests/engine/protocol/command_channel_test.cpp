@@ -18,9 +18,7 @@ class CommandChannelTest : public EngineTest {};
 TEST_F(CommandChannelTest, OpenFrameGoesOutWithChecksumAndIsAcknowledged) {
   gfx.ExpectDdcWrite(0x6E, Bytes("51 85 C2 00 00 03 09 72"))
       .ExpectDdcRead(0x6E, Bytes("6E 85 C2 00 00 03 0C 76"));
-  IspOpenFrame frame = kIspOpenFrame;
-
-  EXPECT_TRUE(SendIspDdcCmd(ctx, frame));
+  EXPECT_TRUE(SendIspDdcCmd(ctx, isp_opcode::kIspOpen));
   EXPECT_EQ(ctx.firstErrorCode, 0);
   // 10 ms between command and acknowledge read, plus the read's own 40 ms lead-in.
   EXPECT_EQ(ElapsedMs(), 50ms);
@@ -29,8 +27,7 @@ TEST_F(CommandChannelTest, OpenFrameGoesOutWithChecksumAndIsAcknowledged) {
 TEST_F(CommandChannelTest, ChecksumFollowsTheChipAddress) {
   ctx.currentDdcAddr = 0x60;
   gfx.ExpectDdcWrite(0x60, RequestFrame(0x60, 0x0A, {})).ExpectDdcRead(0x60, AckReply(0x60));
-  IspCloseFrame frame = kIspCloseFrame;
-  EXPECT_TRUE(SendIspDdcCmd(ctx, frame));
+  EXPECT_TRUE(SendIspDdcCmd(ctx, isp_opcode::kIspClose));
 }
 
 struct AckCase {
@@ -100,9 +97,9 @@ TEST_P(SendIspDdcCmdFailure, RecordsTheFirstError) {
   if (c.writeStatus == 0) {
     gfx.ExpectDdcRead(0x6E, c.reply, c.readStatus).Times(c.readStatus == 0 ? 1 : 20);
   }
-  IspReset0Frame frame = kIspReset0Frame;
+  const std::array<uint8_t, 1> halt = {0x00};
 
-  EXPECT_FALSE(SendIspDdcCmd(ctx, frame));
+  EXPECT_FALSE(SendIspDdcCmd(ctx, isp_opcode::kResetControl, halt));
   EXPECT_EQ(ctx.firstErrorCode, c.code);
   EXPECT_EQ(ctx.firstErrorText, c.text);
 }
@@ -235,16 +232,49 @@ TEST(CommandChannelWithoutTransport, EveryOperationFailsWithTwoAndSendsNothing) 
   ReplyData out{};
   EXPECT_EQ(ReadIspReply(ctx, out), isp_status::kNoTransport);
 
-  IspOpenFrame frame = kIspOpenFrame;
-  EXPECT_FALSE(SendIspDdcCmd(ctx, frame));
+  EXPECT_FALSE(SendIspDdcCmd(ctx, isp_opcode::kIspOpen));
   EXPECT_EQ(ctx.firstErrorCode, isp_status::kNoTransport);
   EXPECT_EQ(ctx.firstErrorText, "SendIspDdcCmd: Sending AUX failed!");
 }
 
-TEST_F(CommandChannelTest, EmptyFrameReturnsFalseAndRecordsNothing) {
-  EXPECT_FALSE(SendIspDdcCmd(ctx, {}));
+TEST_F(CommandChannelTest, UnframeableCommandSendsNothingAndRecordsNothing) {
+  const std::vector<uint8_t> params(123, 0x00);
+  EXPECT_FALSE(SendIspDdcCmd(ctx, isp_opcode::kRamWrite, params));
   EXPECT_EQ(ctx.firstErrorCode, 0);
   EXPECT_TRUE(ctx.firstErrorText.empty());
+  EXPECT_TRUE(gfx.Performed().empty());
+}
+
+// Every frame the engine sends comes from one builder; these are its frames byte for byte.
+TEST(IspFrameBuilder, FramesTheCommandsOfTheProtocol) {
+  struct Case {
+    uint8_t ddcAddr;
+    uint8_t opcode;
+    std::vector<uint8_t> params;
+    const char* frame;
+  };
+  const Case cases[] = {
+      {0x6E, isp_opcode::kIspOpen, {}, "51 85 C2 00 00 03 09 72"},
+      {0x6E, isp_opcode::kIspClose, {}, "51 85 C2 00 00 03 0A 71"},
+      {0x60, isp_opcode::kIspClose, {}, "51 85 C2 00 00 03 0A 7F"},
+      {0x6E, isp_opcode::kResetControl, {0x00}, "51 86 C2 00 00 04 20 00 5F"},
+      {0x6E, isp_opcode::kDriverBoot, {0x18, 0x00}, "51 87 C2 00 00 05 1D 18 00 7A"},
+  };
+  for (const Case& c : cases) {
+    std::array<uint8_t, kMaxIspFrameSize> frame{};
+    const size_t length = BuildIspFrame(c.ddcAddr, c.opcode, {c.params}, frame);
+    EXPECT_EQ(std::vector<uint8_t>(frame.begin(), frame.begin() + length), Bytes(c.frame))
+        << c.frame;
+  }
+  // Parameters in parts are framed as one run; a frame larger than the output is refused.
+  std::array<uint8_t, 12> out{};
+  const std::array<uint8_t, 2> address = {0x18, 0x00};
+  const std::array<uint8_t, 2> data = {0xAA, 0xBB};
+  ASSERT_EQ(BuildIspFrame(0x6E, isp_opcode::kRamWrite, {address, data}, out), 12u);
+  EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.end()),
+            RequestFrame(0x6E, isp_opcode::kRamWrite, {0x18, 0x00, 0xAA, 0xBB}));
+  EXPECT_EQ(BuildIspFrame(0x6E, isp_opcode::kRamWrite, {address, data}, std::span(out).first(11)),
+            0u);
 }
 
 }  // namespace
