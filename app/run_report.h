@@ -7,8 +7,8 @@
 
 namespace vexa {
 
-// Progress in percent as the front ends show it: 0 without a total, else done * 100 / total
-// in 32-bit arithmetic, kept to its low 8 bits.
+// Progress in percent as the front ends show it: 0 without a total, else done * 100 / total,
+// at most 100.
 uint32_t ProgressPercent(uint32_t done, uint32_t total);
 
 // The end of a run as the user sees it: "ISP completed!\r\n" or "ISP failed!\r\n", and for a

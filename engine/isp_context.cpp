@@ -1,5 +1,7 @@
 #include "engine/isp_context.h"
 
+#include <algorithm>
+
 #include "chip/chip_table.h"
 #include "engine/isp_status.h"
 
@@ -83,6 +85,8 @@ void ResetIspContext(IspContext& ctx) {
   for (IspTarget& target : ctx.targets) target.status.store(TargetStatus::kIdle);
   ctx.progressDone.store(0);
   ctx.progressTotal.store(0);
+  // The chip-specific initialisation steps run only when chosen for this run.
+  ctx.ispInitSelector = ChipType::kNone;
   if (ctx.activeGfxLib != nullptr) ctx.activeGfxLib->ClearError();
 }
 
@@ -98,11 +102,12 @@ void FreeTargetBuffers(IspContext& ctx) {
     target.fwImage.reset();
     target.bootCodeImage.reset();
     target.fileChipType = ChipType::kNone;
+    target.fileProblem.clear();
   }
 }
 
 void SetFirstError(IspContext& ctx, int32_t code, std::string text) {
-  if (ctx.firstErrorCode != 0) return;
+  if (ctx.firstErrorCode != 0 || ctx.firstErrorHeld) return;
   ctx.firstErrorCode = code;
   ctx.firstErrorText = std::move(text);
   if (code == isp_status::kDriverCallFailed && ctx.activeGfxLib != nullptr) {
@@ -116,6 +121,7 @@ void ClearFirstError(IspContext& ctx) {
   ctx.firstErrorText.clear();
   ctx.firstErrorGfxCode = 0;
   ctx.firstErrorGfxText.clear();
+  ctx.firstErrorHeld = false;
 }
 
 void LoadIspTarget(IspContext& ctx, size_t index) {
@@ -131,6 +137,15 @@ void LoadIspTarget(IspContext& ctx, size_t index) {
                                                   : std::span<const uint8_t>();
   ctx.currentBootCodeAction = target.bootCodeAction;
   ctx.currentChipType = target.onBoardChipType;
+}
+
+void AdvanceProgress(IspContext& ctx, uint32_t units) {
+  AdvanceProgressTo(ctx, ctx.progressDone.load() + units);
+}
+
+void AdvanceProgressTo(IspContext& ctx, uint32_t value) {
+  const uint32_t done = ctx.progressDone.load();
+  ctx.progressDone.store(std::max(done, std::min(value, ctx.progressTotal.load())));
 }
 
 void SetChipGeometry(IspContext& ctx, ChipType type) {

@@ -69,6 +69,9 @@ struct IspTarget {
   uint16_t driverLength = 0;
   uint32_t fwImageSize = 0;
   BootCodeAction bootCodeAction = BootCodeAction::kWriteWholeImage;
+  // Why the target's driver or BIN file could not be staged for the run ("Port#1: ..."); empty
+  // when both were assigned or the target is not configured. Cleared with the images.
+  std::string fileProblem;
   // Polled by the user interface while the worker writes it.
   std::atomic<TargetStatus> status{TargetStatus::kSelected};
 };
@@ -97,6 +100,9 @@ struct IspContext {
   // that moment. Later transactions reset some transports' records, so it is kept here.
   int32_t firstErrorGfxCode = 0;
   std::string firstErrorGfxText;
+  // Set once a failed target's error is the one to show (HoldTargetFailure): from then on
+  // not even a code-0 record is replaced.
+  bool firstErrorHeld = false;
 
   // Engine log and the index of the next entry the user interface has not taken.
   IspLog log;
@@ -168,12 +174,19 @@ void ResetIspContext(IspContext& ctx);
 // Releases every target's images; last step of every run.
 void FreeTargetBuffers(IspContext& ctx);
 
-// Records the first error since the last clear; later calls do nothing until it is cleared.
+// Records the first error since the last clear; later calls do nothing until it is cleared
+// (a code-0 record carries only a text and stays replaceable, unless held).
 void SetFirstError(IspContext& ctx, int32_t code, std::string text);
 void ClearFirstError(IspContext& ctx);
 
 // Copies target `index` into the working copy at the start of its ISP.
 void LoadIspTarget(IspContext& ctx, size_t index);
+
+// Moves progressDone forward by units, or to value, never beyond progressTotal and never back:
+// the estimate of a target's work can fall short of what a chip takes (a mostly blank image
+// still needs its driver download and erase), and the bar must neither overflow nor jump back.
+void AdvanceProgress(IspContext& ctx, uint32_t units);
+void AdvanceProgressTo(IspContext& ctx, uint32_t value);
 
 // Sets the flash mapping and driver load, entry and boot-delay values of the chip type; a
 // type without a row gets the mapping most chips share.

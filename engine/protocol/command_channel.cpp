@@ -16,7 +16,6 @@ constexpr uint16_t kReplyLeadInMs = 40;
 constexpr uint16_t kDeferRetryMs = 10;
 constexpr uint16_t kShortAckRetryMs = 30;
 constexpr uint16_t kNullMessageRetryMs = 10;
-constexpr uint16_t kCommandToAckMs = 10;
 // Bytes 2..6 of the acknowledge frame: C2 00 00, inner length 3, opcode 0x0C.
 constexpr std::array<uint8_t, 5> kAckSignature = {0xC2, 0x00, 0x00, 0x03, isp_opcode::kAcknowledge};
 // Bytes 2..4 of every frame that carries ISP data.

@@ -20,6 +20,9 @@ using ReplyData = std::array<uint8_t, kMaxDdcReplySize>;
 // replies with 0x50.
 uint8_t FrameChecksum(uint8_t seed, std::span<const uint8_t> bytes);
 
+// Wait between a command and the read of its acknowledge or reply.
+inline constexpr uint16_t kCommandToAckMs = 10;
+
 // Largest request frame: source, length byte and the bytes the length field counts, plus the
 // checksum.
 inline constexpr size_t kMaxIspFrameSize = kMaxFrameLengthField + 3;

@@ -141,7 +141,7 @@ bool GetDpcdBufferInfo(IspContext& ctx) {
   if (status != isp_status::kOk) {
     const std::string text = StrPrintf("Getting DPCD buffer info from 0x%X... failed!", auxWinAddr);
     SetFirstError(ctx, status, text);
-    AddIspLog(ctx, text + "\r\n");
+    AddIspLog(ctx, text);
     return false;
   }
 
@@ -183,8 +183,8 @@ AckPollResult PollAckArea(IspContext& ctx, const AckPollTiming& timing,
     } else if (result.posted == kAckPosted) {
       DelayMs(ctx.clock, timing.settleMs);
       result.status = ReadDpcd(ctx, ctx.ackBufferAddr, static_cast<int32_t>(kMailboxAck.size()));
-      // Bytes a failed read may have left are not an answer: the next poll tries again.
-      result.posted = result.status == isp_status::kOk ? ctx.replyBuffer[0] : 0;
+      // A failed read of the answer ends the polling with its status: the answer was posted.
+      if (result.status == isp_status::kOk) result.posted = ctx.replyBuffer[0];
     }
     if (afterPoll) afterPoll();
   }

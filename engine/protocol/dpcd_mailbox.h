@@ -58,15 +58,16 @@ struct AckPollTiming {
 };
 
 // The last poll's status, and the first byte it found in the acknowledge area (0 when the
-// read failed). posted == kAckPosted means the whole answer is in replyBuffer.
+// read failed). posted == kAckPosted with status 0 means the whole answer is in replyBuffer.
 struct AckPollResult {
   int32_t status = isp_status::kOk;
   uint8_t posted = 0;
 };
 
 // Polls the first byte of the acknowledge area, up to timing.polls times, until the driver
-// posts its answer (3); then reads the whole answer into replyBuffer. A failed read, of the
-// byte or of the answer, counts as nothing posted. afterPoll, when set, runs after every poll.
+// posts its answer (3); then reads the whole answer into replyBuffer. A failed read of the
+// byte counts as nothing posted; a failed read of the answer ends the polling with its status
+// (posted stays 3). afterPoll, when set, runs after every poll.
 AckPollResult PollAckArea(IspContext& ctx, const AckPollTiming& timing,
                           const std::function<void()>& afterPoll = nullptr);
 

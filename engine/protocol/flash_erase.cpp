@@ -33,16 +33,16 @@ bool EraseFlash(IspContext& ctx, uint16_t code) {
   }
   DelayMs(ctx.clock, ctx.flashEraseTimeMs);
 
-  ctx.progressDone.fetch_add(kEraseStartProgress);
+  AdvanceProgress(ctx, kEraseStartProgress);
   uint32_t within = kEraseStartProgress;
   const AckPollResult ack =
       PollAckArea(ctx, {kErasePolls, kEraseEmptyPollMs, true, kEraseAckSettleMs}, [&] {
         if (within + kErasePollProgress < ctx.eraseProgressBudget) {
-          ctx.progressDone.fetch_add(kErasePollProgress);
+          AdvanceProgress(ctx, kErasePollProgress);
           within += kErasePollProgress;
         }
       });
-  ctx.progressDone.store(start + ctx.eraseProgressBudget);
+  AdvanceProgressTo(ctx, start + ctx.eraseProgressBudget);
 
   if (ack.status != isp_status::kOk) {
     SetFirstError(ctx, ack.status, "EraseFlash: Reading ACK failed!");

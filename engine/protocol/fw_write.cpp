@@ -189,7 +189,7 @@ bool ExecuteFwWriteBlock(IspContext& ctx, std::span<const uint8_t> data, uint32_
       if (status != isp_status::kOk) {
         return Fail(ctx, status, offset, "Sending F/W payload: " + payloadError);
       }
-      ctx.progressDone.store(std::min(ctx.progressDone.load() + k, ctx.progressTotal.load()));
+      AdvanceProgress(ctx, k);
     }
     pos += k;
   }

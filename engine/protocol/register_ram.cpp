@@ -193,11 +193,11 @@ bool ExecuteRamWriteBlock(IspContext& ctx) {
     DelayMs(ctx.clock, kChunkLeadInMs);
     if (!WriteDriverChunk(ctx, offset, kRamWriteChunk)) return false;
     offset += kRamWriteChunk;
-    ctx.progressDone.fetch_add(kRamWriteChunk);
+    AdvanceProgress(ctx, kRamWriteChunk);
     remaining = ctx.currentDriverLength - offset;
   }
   if (!WriteDriverChunk(ctx, offset, remaining)) return false;
-  ctx.progressDone.fetch_add(static_cast<uint32_t>(remaining));
+  AdvanceProgress(ctx, static_cast<uint32_t>(remaining));
   return true;
 }
 

@@ -21,6 +21,7 @@ bool SendForwardingCommand(IspContext& ctx, uint8_t opcode, int32_t port, const 
   bool ok = false;
   const std::array<uint8_t, 3> body = {2, opcode, static_cast<uint8_t>(port)};
   if (SendIspCommand(ctx, body) == isp_status::kOk) {
+    DelayMs(ctx.clock, kCommandToAckMs);
     const int32_t ack = ReadIspAck(ctx, true);
     const std::string prefix = std::string(action) + " AUX forwarding... Read back: ";
     switch (ack) {

@@ -53,7 +53,12 @@ BootCodeAction DecideBootCodeAction(IspTarget& target) {
 
 struct TargetCheck {
   std::array<bool, kTargetCount> selected{};
+  // Configured targets whose files could not be staged.
+  std::array<bool, kTargetCount> skipped{};
   bool anyChipFound = false;
+  bool AnySkipped() const {
+    return std::find(skipped.begin(), skipped.end(), true) != skipped.end();
+  }
   bool AnySelected() const {
     return std::find(selected.begin(), selected.end(), true) != selected.end();
   }
@@ -65,6 +70,12 @@ TargetCheck CheckTargets(IspContext& ctx) {
   for (size_t i = 0; i < kTargetCount; ++i) {
     IspTarget& target = ctx.targets[i];
     target.onBoardChipType = ChipType::kNone;
+    if (!target.fileProblem.empty()) {
+      AddIspLog(ctx, target.fileProblem + "\r\n");
+      target.status.store(TargetStatus::kFailed);
+      check.skipped[i] = true;
+      continue;
+    }
     if (!target.fwImage || !target.driverImage) continue;
 
     ChipInfo info;
@@ -116,15 +127,28 @@ bool RunIsp(IspContext& ctx) {
   ResetIspContext(ctx);
   const TargetCheck check = CheckTargets(ctx);
   ctx.runStatus.store(RunStatus::kRunning);
+  // A configured target that could not be staged fails the run, and its reason is the error
+  // shown: it is the run's first failure (a chip that did not answer the check is none).
+  for (size_t i = 0; i < kTargetCount; ++i) {
+    if (!check.skipped[i]) continue;
+    ClearFirstError(ctx);
+    SetFirstError(ctx, isp_status::kInvalidParameter, ctx.targets[i].fileProblem);
+    ctx.firstErrorHeld = true;
+    break;
+  }
 
   if (!check.AnySelected()) {
-    AddIspLog(ctx, check.anyChipFound ? "No available ISP file!\r\n" : "No available device!\r\n");
+    AddIspLog(ctx, check.anyChipFound || check.AnySkipped() ? "No available ISP file!\r\n"
+                                                            : "No available device!\r\n");
     return FinishRun(ctx, false);
   }
   AddIspLog(ctx, "Start VEXA ISP...\r\n");
 
   if (check.selected[kHostTarget]) {
-    if (!IspOnTarget(ctx, kHostTarget)) return FinishRun(ctx, false);
+    if (!IspOnTarget(ctx, kHostTarget)) {
+      HoldTargetFailure(ctx, kHostTarget);
+      return FinishRun(ctx, false);
+    }
     if (check.AnyPortSelected()) {
       AddIspLog(ctx, "Host device re-booting...\r\n");
       DelayMs(ctx.clock, ctx.nextIspDelayMs);
@@ -132,9 +156,12 @@ bool RunIsp(IspContext& ctx) {
   }
   // A failed port does not stop the other one, but the run only succeeds when every selected
   // target did.
-  bool allSucceeded = true;
+  bool allSucceeded = !check.AnySkipped();
   for (size_t port = 1; port < kTargetCount; ++port) {
-    if (check.selected[port] && !IspOnTarget(ctx, port)) allSucceeded = false;
+    if (check.selected[port] && !IspOnTarget(ctx, port)) {
+      HoldTargetFailure(ctx, port);
+      allSucceeded = false;
+    }
   }
   if (check.AnyPortSelected()) ResetHost(ctx);
 
@@ -167,6 +194,17 @@ bool IspOnTarget(IspContext& ctx, size_t index) {
   if (IsDownstream(index)) ClosePort(ctx, index);
   target.status.store(ok ? TargetStatus::kDone : TargetStatus::kFailed);
   return ok;
+}
+
+void HoldTargetFailure(IspContext& ctx, size_t index) {
+  if (ctx.firstErrorCode == 0 && ctx.firstErrorText.empty()) {
+    const bool transportFailed =
+        ctx.activeGfxLib != nullptr && ctx.activeGfxLib->GetErrorCode() != 0;
+    SetFirstError(ctx,
+                  transportFailed ? isp_status::kDriverCallFailed : isp_status::kUnexpectedReply,
+                  "ISP on [" + TargetName(index) + "] failed!");
+  }
+  ctx.firstErrorHeld = true;
 }
 
 void LogBootCodeVersions(IspContext& ctx, size_t index) {

@@ -14,6 +14,12 @@ bool RunIsp(IspContext& ctx);
 // Programs one target (forwarding opened and closed around a downstream one).
 bool IspOnTarget(IspContext& ctx, size_t index);
 
+// After target index failed: makes its error the one the run shows. A failure that recorded a
+// code-0 text keeps it; one that recorded nothing gets the transport's record (code 6) when
+// the transport has one, else "ISP on [<target>] failed!" (code 7). Later errors of other
+// targets no longer replace it.
+void HoldTargetFailure(IspContext& ctx, size_t index);
+
 // Logs the on-board and BIN-file boot-code versions of a target.
 void LogBootCodeVersions(IspContext& ctx, size_t index);
 

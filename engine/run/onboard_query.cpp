@@ -53,6 +53,8 @@ bool QueryOnBoard(IspContext& ctx, const FwFilePaths& fwFilePath) {
       ctx.connectErrorText[i].clear();
       continue;
     }
+    // Only an error of this target's own query may show as its connection error.
+    ClearFirstError(ctx);
     if (QueryTarget(ctx, i)) {
       ctx.connectErrorText[i].clear();
     } else {

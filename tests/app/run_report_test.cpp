@@ -9,6 +9,10 @@ TEST(ProgressPercent, ZeroWithoutATotalAndFullAtTheEnd) {
   EXPECT_EQ(ProgressPercent(5, 0), 0u);
   EXPECT_EQ(ProgressPercent(1234, 1234), 100u);
   EXPECT_EQ(ProgressPercent(1, 3), 33u);
+  // Never beyond 100 and never wrapped: 8192 of 2200 once showed as 116 % 256.
+  EXPECT_EQ(ProgressPercent(8192, 2200), 100u);
+  EXPECT_EQ(ProgressPercent(0xFFFFFFFF, 0xFFFFFFFE), 100u);
+  EXPECT_EQ(ProgressPercent(0xFFFFFFFE, 0xFFFFFFFF), 99u);
 }
 
 class RunReportTest : public EngineTest {};
@@ -22,6 +26,13 @@ TEST_F(RunReportTest, ResultAndErrorLines) {
   lines = DescribeRunResult(ctx, RunStatus::kFailed);
   EXPECT_EQ(lines.result, "ISP failed!\r\n");
   EXPECT_EQ(lines.errorLine, "");  // no first error: no line
+
+  // A held code-0 record is the failed target's error and is shown.
+  SetFirstError(ctx, 0, "Getting DPCD buffer info... failed! (Buffer size = 0)");
+  ctx.firstErrorHeld = true;
+  EXPECT_EQ(DescribeRunResult(ctx, RunStatus::kFailed).errorLine,
+            "Error (0): Getting DPCD buffer info... failed! (Buffer size = 0)");
+  ClearFirstError(ctx);
 
   gfx.SetErrorRecord(-3, "NVAPI not implemented!");
   SetFirstError(ctx, 6, "ignored");

@@ -18,6 +18,7 @@ TEST_F(IspContextTest, ResetStartsARunFromAClearState) {
   ctx.progressTotal = 20;
   SetFirstError(ctx, 7, "old");
   gfx.SetErrorRecord(6, "old transport error");
+  ctx.ispInitSelector = ChipType::kQuivel;
 
   ResetIspContext(ctx);
 
@@ -29,8 +30,24 @@ TEST_F(IspContextTest, ResetStartsARunFromAClearState) {
   for (const IspTarget& target : ctx.targets) EXPECT_EQ(target.status, TargetStatus::kIdle);
   EXPECT_EQ(ctx.progressDone.load(), 0u);
   EXPECT_EQ(ctx.progressTotal.load(), 0u);
+  EXPECT_EQ(ctx.ispInitSelector, ChipType::kNone);
   EXPECT_EQ(gfx.ClearErrorCalls(), 1);
   EXPECT_EQ(gfx.GetErrorCode(), 0);
+}
+
+TEST_F(IspContextTest, ProgressNeverPassesTheTotalNorGoesBack) {
+  ctx.progressTotal = 100;
+  AdvanceProgress(ctx, 60);
+  EXPECT_EQ(ctx.progressDone.load(), 60u);
+  AdvanceProgress(ctx, 60);
+  EXPECT_EQ(ctx.progressDone.load(), 100u);
+  AdvanceProgressTo(ctx, 50);
+  EXPECT_EQ(ctx.progressDone.load(), 100u);
+  ctx.progressDone = 20;
+  AdvanceProgressTo(ctx, 70);
+  EXPECT_EQ(ctx.progressDone.load(), 70u);
+  AdvanceProgressTo(ctx, 500);
+  EXPECT_EQ(ctx.progressDone.load(), 100u);
 }
 
 TEST(IspContextWithoutTransport, ResetSkipsTheTransport) {

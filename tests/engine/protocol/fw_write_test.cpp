@@ -20,7 +20,11 @@ TEST(FwBlockCrc, MatchesTheDriversCheckValues) {
 
 class FwWriteTest : public EngineTest {
  protected:
-  FwWriteTest() { ctx.printTimeStamp = false; }
+  FwWriteTest() {
+    ctx.printTimeStamp = false;
+    // A run's estimate large enough that the progress these operations add is not capped.
+    ctx.progressTotal = 100000;
+  }
 
   // The driver's side of one written block of `block` bytes at flashAddr: the block start,
   // the address record in the first half, the payload in two halves and the acknowledge.
@@ -209,6 +213,7 @@ TEST_F(FwWriteTest, EstimateOfABlankImageIsItsDriverLength) {
 }
 
 TEST_F(FwWriteTest, EstimateEndsWithTheHighestSectorThatShowsData) {
+  ctx.progressTotal = 0;
   IspTarget target;
   target.fwImage = ByteBuffer(0x40000, 0xFF);
   target.fwImageSize = 0x40000;

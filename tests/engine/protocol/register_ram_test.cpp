@@ -11,6 +11,9 @@ using namespace std::chrono_literals;
 
 class RegisterRamTest : public EngineTest {
  protected:
+  // A run's estimate large enough that the progress these operations add is not capped.
+  RegisterRamTest() { ctx.progressTotal = 100000; }
+
   // Scripts one RAM-read command at address for count bytes, answered with count bytes
   // counting up from `first`.
   void ExpectRamRead(uint32_t address, uint8_t count, uint8_t first) {

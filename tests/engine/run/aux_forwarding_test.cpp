@@ -6,6 +6,8 @@
 namespace vexa::testing {
 namespace {
 
+using namespace std::chrono_literals;
+
 class AuxForwardingTest : public EngineTest {};
 
 TEST_F(AuxForwardingTest, EnableGoesToTheHostAndRestoresTheAddress) {
@@ -13,6 +15,14 @@ TEST_F(AuxForwardingTest, EnableGoesToTheHostAndRestoresTheAddress) {
   EXPECT_TRUE(EnableAuxForwarding(ctx, 1));
   EXPECT_EQ(ctx.currentDdcAddr, 0x6E);
   EXPECT_EQ(gfx.Performed()[0].bytes, Bytes("51 86 C2 00 00 04 61 01 11"));
+  // 10 ms after the command, then the acknowledge read's own 40 ms lead-in.
+  EXPECT_EQ(ElapsedMs(), 50ms);
+}
+
+TEST_F(AuxForwardingTest, CancelWaitsAsLongBeforeItsAcknowledge) {
+  gfx.ExpectDdcWrite(0x60, RequestFrame(0x60, 0x62, {0x02})).ExpectDdcRead(0x60, AckReply(0x60));
+  EXPECT_TRUE(CancelAuxForwarding(ctx, 2));
+  EXPECT_EQ(ElapsedMs(), 50ms);
 }
 
 TEST_F(AuxForwardingTest, PortThreeSendsNothing) {

@@ -4,6 +4,7 @@
 
 #include "chip/version_text.h"
 #include "engine/engine_log.h"
+#include "engine/isp_status.h"
 #include "tests/sim/sim_board_fixture.h"
 
 namespace vexa::testing {
@@ -146,6 +147,27 @@ INSTANTIATE_TEST_SUITE_P(
                     true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A mostly blank image: the estimate counts little more than the data, while the driver
+// download and the erase add their own units. Progress stays within the total all the same,
+// also when the run fails before the end sets it to the total.
+TEST_F(IspRunTest, ProgressNeverPassesTheTotal) {
+  for (const bool fails : {false, true}) {
+    sim::ChipConfig chip = ChipOf(ChipModel::kOcelin4100);
+    if (fails) chip.faults.blockReject = 1;
+    BuildHostBoard({chip, {}});
+    tools::BinImageOptions options = ImageOptions(ChipModel::kOcelin4100, {2, 2, 2});
+    options.dataSize = 0x100;
+    StageTarget(kHostTarget, DriverFile(ChipModel::kOcelin4100), BinImage(options));
+
+    EXPECT_EQ(RunIsp(ctx), !fails) << ctx.firstErrorText;
+    EXPECT_GT(ctx.progressTotal.load(), 0u);
+    EXPECT_LE(ctx.progressDone.load(), ctx.progressTotal.load()) << "fails: " << fails;
+    if (!fails) {
+      EXPECT_EQ(ctx.progressDone.load(), ctx.progressTotal.load());
+    }
+  }
+}
+
 TEST_F(IspRunTest, NothingToProgramEndsFailedWithItsReason) {
   BuildHostBoard({ChipOf(ChipModel::kArivane), {}});
   EXPECT_FALSE(RunIsp(ctx));
@@ -222,6 +244,62 @@ TEST_F(PortRunTest, FailedPortDoesNotStopTheOtherButFailsTheRun) {
   EXPECT_TRUE(Logged("Reset host device\r\n"));
   EXPECT_FALSE(Logged("Host device re-booting...\r\n"));
   EXPECT_LT(ctx.progressDone.load(), ctx.progressTotal.load());
+}
+
+// A configured target whose file could not be staged: the run says so, fails that target and
+// the run, and still programs the others.
+TEST_F(PortRunTest, SkippedTargetFailsTheRunButTheOthersAreProgrammed) {
+  BuildPorts({});
+  Stage({0, 2});
+  const std::string problem = "Port#1 skipped: driver file \"p1.bin\": Open driver file failed!";
+  ctx.targets[1].fileProblem = problem;
+
+  EXPECT_FALSE(RunIsp(ctx));
+  EXPECT_EQ(ctx.runStatus.load(), RunStatus::kFailed);
+  EXPECT_TRUE(Logged(problem + "\r\n"));
+  EXPECT_EQ(ctx.targets[0].status.load(), TargetStatus::kDone);
+  EXPECT_EQ(ctx.targets[1].status.load(), TargetStatus::kFailed);
+  EXPECT_EQ(ctx.targets[2].status.load(), TargetStatus::kDone);
+  EXPECT_TRUE(FlashOf(BoardSlot::kHost) == newImages[0]);
+  EXPECT_TRUE(FlashOf(BoardSlot::kPort2) == newImages[2]);
+  EXPECT_EQ(ctx.firstErrorCode, isp_status::kInvalidParameter);
+  EXPECT_EQ(ctx.firstErrorText, problem);
+  EXPECT_TRUE(ctx.targets[1].fileProblem.empty());  // released with the images
+
+  // Alone, it leaves nothing to program.
+  ctx.targets[1].fileProblem = problem;
+  EXPECT_FALSE(RunIsp(ctx));
+  EXPECT_TRUE(Logged("No available ISP file!\r\n"));
+  EXPECT_EQ(ctx.firstErrorText, problem);
+}
+
+// The failed target's error is the one shown, whatever it recorded and whatever fails later.
+TEST_F(IspRunTest, HeldTargetFailureIsNotReplaced) {
+  BuildHostBoard({ChipOf(ChipModel::kArivane), {}});
+  // A code-0 text is kept.
+  SetFirstError(ctx, 0, "Getting DPCD buffer info... failed! (Buffer size = 0)");
+  HoldTargetFailure(ctx, 1);
+  SetFirstError(ctx, 11, "SendIspDdcCmd: No ACK!");
+  EXPECT_EQ(ctx.firstErrorCode, 0);
+  EXPECT_TRUE(ctx.firstErrorHeld);
+  EXPECT_EQ(FormatFirstError(ctx),
+            "Error (0): Getting DPCD buffer info... failed! (Buffer size = 0)");
+
+  // Nothing recorded, the transport's record clean: the target is named.
+  ClearFirstError(ctx);
+  gfx->ClearError();
+  HoldTargetFailure(ctx, 2);
+  SetFirstError(ctx, 11, "later");
+  EXPECT_EQ(ctx.firstErrorCode, isp_status::kUnexpectedReply);
+  EXPECT_EQ(ctx.firstErrorText, "ISP on [Port#2] failed!");
+
+  // Nothing recorded, but the transport failed: its record is the error.
+  ClearFirstError(ctx);
+  uint8_t byte = 0;
+  ASSERT_NE(gfx->DdcAuxWrite(0x70, &byte, 1), gfx_status::kSuccess);
+  HoldTargetFailure(ctx, 1);
+  EXPECT_EQ(ctx.firstErrorCode, isp_status::kDriverCallFailed);
+  EXPECT_EQ(FormatFirstError(ctx), "Gfx Error (-1): I2C write at 0x70: no answer (AUX NACK)");
 }
 
 TEST_F(PortRunTest, HostAndPortsWaitForTheHostToRebootFirst) {

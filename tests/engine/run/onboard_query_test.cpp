@@ -46,6 +46,23 @@ TEST_F(OnBoardQueryTest, HostThatRefusesTheOpenFrameStillLetsThePortFileBeRead) 
   EXPECT_EQ(ctx.fwFileStatusText[1], "");
 }
 
+// The host's unreadable BIN file records a first error before Port#1 is queried; the port's
+// connection error is still the one of its own query.
+TEST_F(OnBoardQueryTest, ConnectionErrorIsTheTargetsOwn) {
+  sim::ChipConfig host = ChipOf(ChipModel::kArivane);
+  host.faults.noAckOpcode = 0x09;
+  BuildBoard({SimChipSetup{host, {}}, SimChipSetup{ChipOf(ChipModel::kArivane), {}}, {}});
+  const FwFilePaths paths = {
+      dir_.WriteFile("nosig.bin", std::vector<uint8_t>(0x100, 0x00)),
+      dir_.WriteFile("p1.bin", BinImage(ImageOptions(ChipModel::kArivane, {0x6B, 0x45, 0x89}))),
+      ""};
+
+  EXPECT_FALSE(QueryOnBoard(ctx, paths));
+  EXPECT_EQ(ctx.connectErrorText[0], "");
+  EXPECT_EQ(ctx.fwFileStatusText[0], "Error: No correct F/W signature!");
+  EXPECT_EQ(ctx.connectErrorText[1], "Error (11): SendIspDdcCmd: No ACK!");
+}
+
 TEST_F(OnBoardQueryTest, EmptyPortShowsTheTransportsErrorAndFilesReportTheirProblems) {
   BuildBoard({SimChipSetup{ChipOf(ChipModel::kArivane), {}}, {}, {}});
   std::vector<uint8_t> unsigned_(0x100, 0x00);
