@@ -1,5 +1,6 @@
 #include "chip/chip_table.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vexa {
@@ -72,6 +73,12 @@ constexpr std::array<ChipTraits, 5> kChips = {{
 }};
 
 }  // namespace
+
+uint32_t LargestImageEnd() {
+  uint32_t largest = 0;
+  for (const ChipTraits& chip : kChips) largest = std::max(largest, chip.imageEnd);
+  return largest;
+}
 
 const ChipTraits& TraitsOf(ChipType type) {
   for (const ChipTraits& chip : kChips) {

@@ -55,6 +55,9 @@ inline bool IsFirstFamily(ChipType type) {
   return TraitsOf(type).firstFamily;
 }
 
+// The largest image area of any chip: no firmware file can be larger.
+uint32_t LargestImageEnd();
+
 // DisplayPort branch IDs by which the port scan recognises a converter chip of this maker.
 inline constexpr std::string_view kProbeBranchIdPrefixes[] = {"KEST", "VX430"};
 

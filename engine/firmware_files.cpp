@@ -22,6 +22,16 @@ struct LoadTexts {
   const char* read;
 };
 
+// Copies bytes into out; false when the memory for them cannot be had.
+bool CopyInto(ByteBuffer& out, std::span<const uint8_t> bytes) {
+  try {
+    out.assign(bytes.begin(), bytes.end());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 bool Fail(std::string& errorText, const char* text) {
   errorText = text;
   return false;
@@ -71,11 +81,12 @@ bool LoadDriverFile(IspContext& ctx, const std::string& path, int32_t& size,
 }
 
 bool LoadFwFile(IspContext& ctx, const std::string& path, int32_t& size, std::string& errorText) {
-  static constexpr LoadTexts kTexts = {"Open FW file failed!\r\n", "FW file too large!\r\n",
+  static constexpr LoadTexts kTexts = {"Open FW file failed!\r\n",
+                                       "FW file too large! (larger than any chip's flash)\r\n",
                                        "Allocate FW buffer error!\r\n", "Read FW file error!\r\n"};
-  // The image size travels as a signed 32-bit count; nothing larger can be a flash image.
+  // No chip takes a larger image, so a larger file is refused before it is read into memory.
   return LoadStaged(
-      path, ctx.loadedFwFile, INT32_MAX, kTexts, [](size_t length) { return length; }, size,
+      path, ctx.loadedFwFile, LargestImageEnd(), kTexts, [](size_t length) { return length; }, size,
       errorText);
 }
 
@@ -109,17 +120,36 @@ bool AssignFwImage(IspContext& ctx, int32_t index, int32_t size, FwFileInfo& inf
     return false;
   }
 
-  const ByteBuffer& file = *ctx.loadedFwFile;
-  ByteBuffer image(file.begin(), file.begin() + size);
-  if (!ParseFwFile(image, info)) {
+  const std::span<const uint8_t> file =
+      std::span(*ctx.loadedFwFile).first(static_cast<size_t>(size));
+  if (!ParseFwFile(file, info)) {
     SetFirstError(ctx, isp_status::kUnexpectedReply, "Error: No correct F/W signature!");
+    return false;
+  }
+  // The target takes the staged buffer itself when it assigns all of it, so a file is held
+  // once; a part of it is copied.
+  ByteBuffer image;
+  if (file.size() == ctx.loadedFwFile->size()) {
+    image = std::move(*ctx.loadedFwFile);
+    ctx.loadedFwFile.reset();
+  } else if (!CopyInto(image, file)) {
+    SetFirstError(ctx, isp_status::kUnexpectedReply, "Error: F/W buffer assignment failed!");
+    info = FwFileInfo{};
     return false;
   }
   target.fileChipType = info.chipType;
   if (info.bootCodeVersion != 0) {
     // The parser only accepts a boot-code marker on files longer than the region.
     const size_t regionSize = BootCodeSize(info.chipType);
-    target.bootCodeImage = ByteBuffer(image.end() - static_cast<long>(regionSize), image.end());
+    ByteBuffer bootCode;
+    if (!CopyInto(bootCode, std::span<const uint8_t>(image).last(regionSize))) {
+      SetFirstError(ctx, isp_status::kUnexpectedReply,
+                    "Error: Boot-code buffer assignment failed!");
+      info.bootCodeVersion = 0;
+      target.fileChipType = ChipType::kNone;
+      return false;
+    }
+    target.bootCodeImage = std::move(bootCode);
   }
   target.fileBootCodeVersion = info.bootCodeVersion;
   target.fwImageSize = static_cast<uint32_t>(size);

@@ -16,9 +16,10 @@ bool ReadFully(ByteSource& source, std::span<uint8_t> out) {
 
 FileByteSource::FileByteSource(const std::string& path) {
   const std::filesystem::path fsPath = PathFromUtf8(path);
-  // A directory opens as a stream on some systems; it is not a file to read.
+  // Only regular files are read: a directory opens as a stream on some systems, and opening a
+  // named pipe or a device would wait for a writer that may never come.
   std::error_code error;
-  if (!std::filesystem::is_directory(fsPath, error)) stream_.open(fsPath, std::ios::binary);
+  if (std::filesystem::is_regular_file(fsPath, error)) stream_.open(fsPath, std::ios::binary);
 }
 
 uint64_t FileByteSource::Length() {

@@ -22,7 +22,8 @@ inline constexpr int kMaxReadCalls = 6;
 // Fills out with at most kMaxReadCalls reads; false when the bytes did not all arrive.
 bool ReadFully(ByteSource& source, std::span<uint8_t> out);
 
-// A file opened for reading; Read delivers what the stream gives.
+// A regular file opened for reading (anything else is not opened, see IsOpen); Read delivers
+// what the stream gives.
 class FileByteSource final : public ByteSource {
  public:
   // path is UTF-8.

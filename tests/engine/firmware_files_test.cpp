@@ -1,6 +1,7 @@
 #include "engine/firmware_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <ostream>
@@ -68,6 +69,40 @@ TEST_F(FirmwareFilesTest, FwFileIsStagedWithItsExactSize) {
   EXPECT_EQ(ctx.loadedFwFile, bytes);
 }
 
+// No chip takes more than 512 KiB: a larger file is refused before it is read, so a huge
+// file cannot exhaust memory.
+TEST_F(FirmwareFilesTest, FwFileLargerThanAnyFlashIsRefused) {
+  int32_t size = -1;
+  std::string error;
+  EXPECT_TRUE(LoadFwFile(ctx, dir_.WriteFile("max.bin", Pattern(0x80000)), size, error));
+  EXPECT_EQ(size, 0x80000);
+  EXPECT_FALSE(LoadFwFile(ctx, dir_.WriteFile("big.bin", Pattern(0x80001)), size, error));
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(error, "FW file too large! (larger than any chip's flash)\r\n");
+  EXPECT_FALSE(ctx.loadedFwFile.has_value());
+}
+
+std::vector<uint8_t> SolveniaWithBootCode(size_t size) {
+  return BinImage(Pattern(size))
+      .At(0x2014, {0x03, 0x02, 0x04})
+      .At(20, {0x01, 0x02, 0x09})
+      .Text(16, "SOLV")
+      .At(10, {0xBC})
+      .Bytes();
+}
+
+// The target takes the staged buffer itself: the file is held once, not twice.
+TEST_F(FirmwareFilesTest, AssignedFileIsHeldOnce) {
+  ctx.loadedFwFile = SolveniaWithBootCode(0x40000);
+  const uint8_t* staged = ctx.loadedFwFile->data();
+  FwFileInfo info;
+  ASSERT_TRUE(AssignFwImage(ctx, 1, 0x40000, info)) << ctx.firstErrorText;
+  EXPECT_FALSE(ctx.loadedFwFile.has_value());
+  ASSERT_TRUE(ctx.targets[1].fwImage.has_value());
+  EXPECT_EQ(ctx.targets[1].fwImage->data(), staged);
+  EXPECT_EQ(ctx.targets[1].bootCodeImage->size(), 0x2000u);
+}
+
 TEST_F(FirmwareFilesTest, EmptyFwFileLoadsButIsNotAssigned) {
   int32_t size = -1;
   std::string error;
@@ -82,6 +117,9 @@ TEST_F(FirmwareFilesTest, EmptyFwFileLoadsButIsNotAssigned) {
 TEST_F(FirmwareFilesTest, LoadFailuresReportTheirTextAndReleaseStaging) {
   const std::string missing = MissingFile();
   const std::string oversized = dir_.WriteFile("big.bin", Pattern(0xFE01));
+  // Opening a named pipe would wait for a writer for ever; it is refused like a directory.
+  const std::string pipe = (dir_ / "pipe.bin").string();
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   struct Case {
     const char* name;
     bool driver;
@@ -93,6 +131,8 @@ TEST_F(FirmwareFilesTest, LoadFailuresReportTheirTextAndReleaseStaging) {
       {"missing firmware", false, missing, "Open FW file failed!\r\n"},
       {"driver beyond 16-bit buffer", true, oversized, "Driver file too large!\r\n"},
       {"directory as firmware", false, ::testing::TempDir(), "Open FW file failed!\r\n"},
+      {"named pipe as firmware", false, pipe, "Open FW file failed!\r\n"},
+      {"named pipe as driver", true, pipe, "Open driver file failed!\r\n"},
   };
   for (const Case& c : cases) {
     ctx.loadedDriverFile = ByteBuffer(4, 1);
@@ -193,15 +233,6 @@ TEST_F(FirmwareFilesTest, DriverAssignmentNeedsATargetAndAStagedFile) {
   ctx.loadedDriverFile.reset();
   EXPECT_FALSE(AssignDriverImage(ctx, 1, 0x800));
   EXPECT_FALSE(ctx.targets[1].driverImage.has_value());
-}
-
-std::vector<uint8_t> SolveniaWithBootCode(size_t size) {
-  return BinImage(Pattern(size))
-      .At(0x2014, {0x03, 0x02, 0x04})
-      .At(20, {0x01, 0x02, 0x09})
-      .Text(16, "SOLV")
-      .At(10, {0xBC})
-      .Bytes();
 }
 
 TEST_F(FirmwareFilesTest, FwAssignmentCutsOutTheBootCodeRegion) {
