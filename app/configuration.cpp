@@ -29,11 +29,12 @@ class FirmwareUpdateKeys {
     const IniEntry* entry = section_.Find(key);
     if (entry == nullptr) return std::nullopt;
     const std::optional<int64_t> value = ParseIniInteger(entry->value);
-    if (!value || *value == kMissingInteger || *value < INT32_MIN || *value > UINT32_MAX) {
-      return std::nullopt;
-    }
-    // Values above INT32_MAX wrap as the platform reader's 32-bit result does.
-    return static_cast<int32_t>(static_cast<uint32_t>(*value));
+    if (!value || *value < INT32_MIN || *value > UINT32_MAX) return std::nullopt;
+    // Values above INT32_MAX wrap as the platform reader's 32-bit result does, so 0xFFFFFFFF
+    // is the default -1 too.
+    const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(*value));
+    if (wrapped == kMissingInteger) return std::nullopt;
+    return wrapped;
   }
 
   std::optional<std::string> String(const char* key) const {

@@ -5,6 +5,8 @@
 #include <limits>
 #include <sstream>
 
+#include "util/text_encoding.h"
+
 namespace vexa {
 
 namespace {
@@ -124,7 +126,7 @@ IniLoadResult LoadIniFile(const std::filesystem::path& path) {
   std::ostringstream content;
   content << file.rdbuf();
   if (file.bad()) return {std::nullopt, "cannot be read"};
-  return {IniDocument::Parse(content.str()), {}};
+  return {IniDocument::Parse(DecodeTextFile(content.str())), {}};
 }
 
 std::optional<int64_t> ParseIniInteger(std::string_view text) {

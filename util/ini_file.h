@@ -59,6 +59,7 @@ struct IniLoadResult {
   std::string error;
 };
 
+// Reads and parses the file at path, in any encoding DecodeTextFile knows.
 IniLoadResult LoadIniFile(const std::filesystem::path& path);
 
 // An INI integer: decimal with an optional sign, or hexadecimal after "0x" / "0X". The whole

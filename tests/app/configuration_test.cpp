@@ -84,6 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
                   EXPECT_EQ(ctx.targets[1].ddc2biAddr, 0x6E);
                   EXPECT_EQ(ctx.targets[2].ddc2biAddr, 0x60);
                 }},
+        // 0xFFFFFFFF is -1 in the platform reader's 32-bit result: missing, not 0xFF.
+        KeyCase{"AllOnesAddressIsMissing", "Ddc2biAddr = 0xFFFFFFFF\nDdc2biAddrP1 = 4294967295\n",
+                [](const IspContext& ctx, const Configuration&) {
+                  EXPECT_EQ(ctx.targets[0].ddc2biAddr, 0x6E);
+                  EXPECT_EQ(ctx.targets[1].ddc2biAddr, 0x6E);
+                }},
         KeyCase{"PortTwoAloneForcesHostForwardingAddress",
                 "Ddc2biAddr = 110\nFWFilePathP2 = p2.bin\n",
                 [](const IspContext& ctx, const Configuration& config) {
@@ -151,6 +157,25 @@ TEST_F(ConfigurationTest, PathsResolveAgainstTheConfigurationDirectory) {
   EXPECT_EQ(config.driverFilePath[1], "/abs/isp.bin");
   EXPECT_EQ(config.fwFilePath[0], Dir() + "fw with blank.bin");
   EXPECT_EQ(config.settings.fwFileCount, 1);
+}
+
+// Notepad's "Unicode" saves UTF-16 LE with a byte-order mark; the platform's reader takes it.
+TEST_F(ConfigurationTest, Utf16FileIsRead) {
+  const std::string text = "[Firmware Update]\r\nFWFilePath = Ma\xC3\xAFs.bin\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (size_t i = 0; i < text.size(); ++i) {
+    // The one non-ASCII character, U+00EF, in one unit.
+    if (text[i] == '\xC3') {
+      utf16 += "\xEF";
+      utf16 += '\0';
+      ++i;
+      continue;
+    }
+    utf16 += text[i];
+    utf16 += '\0';
+  }
+  ASSERT_TRUE(Load(utf16)) << message;
+  EXPECT_EQ(config.fwFilePath[0], Dir() + "Ma\xC3\xAFs.bin");
 }
 
 TEST_F(ConfigurationTest, PathTooLongForThePathBuffersIsRefused) {

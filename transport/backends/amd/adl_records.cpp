@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "util/byte_order.h"
+#include "util/text_encoding.h"
 #include "util/text_format.h"
 
 namespace vexa::adl {
@@ -31,14 +32,15 @@ constexpr size_t kDataOffset = 20;
 constexpr int32_t kCommandRead = 2;
 constexpr int32_t kCommandWrite = 3;
 
-// The name field need not end in a zero byte; it is read up to the first one or its end.
+// The name field need not end in a zero byte; it is read up to the first one or its end. The
+// driver writes it in the system's ANSI code page.
 std::string ReadName(std::span<const uint8_t> field) {
   std::string name;
   for (const uint8_t byte : field) {
     if (byte == 0) break;
-    name += byte < 0x80 ? static_cast<char>(byte) : '?';
+    name += static_cast<char>(byte);
   }
-  return name;
+  return DecodeAnsi(name);
 }
 
 }  // namespace
