@@ -133,8 +133,9 @@ int32_t SimAdl::DisplayInfoGet(int32_t adapterIndex, int32_t* count, AdlHeapBloc
 
   const size_t size = adapter->displays.size() * kDisplayRecordSize;
   // From the C heap, as the library's allocation callback takes it.
-  AdlHeapBlock block(size == 0 ? nullptr : static_cast<uint8_t*>(std::calloc(size, 1)));
-  const std::span<uint8_t> records(block.get(), block ? size : 0);
+  AdlHeapBlock block{
+      {size == 0 ? nullptr : static_cast<uint8_t*>(std::calloc(size, 1)), AdlHeapFree{}}, size};
+  const std::span<uint8_t> records(block.bytes.get(), block.bytes ? size : 0);
   for (size_t n = 0; n < records.size() / kDisplayRecordSize; ++n) {
     const SimAdlDisplay& display = adapter->displays[n];
     const auto record = records.subspan(n * kDisplayRecordSize, kDisplayRecordSize);
@@ -142,7 +143,8 @@ int32_t SimAdl::DisplayInfoGet(int32_t adapterIndex, int32_t* count, AdlHeapBloc
     StoreLeInt32(record, kConnectorTypeAt, display.connectorType);
     StoreLeInt32(record, kDisplayFlagsAt, display.flags);
   }
-  *count = static_cast<int32_t>(records.size() / kDisplayRecordSize);
+  *count = adapter->claimedDisplayCount.value_or(
+      static_cast<int32_t>(records.size() / kDisplayRecordSize));
   *displays = std::move(block);
   return 0;
 }

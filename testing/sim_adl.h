@@ -34,6 +34,8 @@ struct SimAdlAdapter {
   int32_t activeResult = 0;
   // Non-zero: asking for the adapter's displays fails with this result.
   int32_t displayInfoResult = 0;
+  // Set: the display count the library reports instead of the number of records it allocated.
+  std::optional<int32_t> claimedDisplayCount{};
   std::vector<SimAdlDisplay> displays{};
 };
 

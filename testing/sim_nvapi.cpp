@@ -46,7 +46,7 @@ constexpr size_t kDisplayPortInfoSize = 44;
 constexpr uint32_t kDisplayPortInfoVersion = 0x0002002C;
 constexpr size_t kDisplayPortFlags = 40;
 constexpr uint32_t kFlagIsDisplayPort = 0x1;
-// Flags a DisplayPort display also carries, whatever kind it is.
+// Flags every display carries, DisplayPort or not, so that only bit 0 tells them apart.
 constexpr uint32_t kDisplayPortFlagsOtherwiseSet = 0x6;
 
 constexpr size_t kNodeSize = 112;
@@ -123,7 +123,7 @@ int32_t SimNvapi::GetConnectedDisplayIds(NvGpuHandle gpuHandle, std::span<uint8_
   if (flags != 0) return kInvalidArgument;
   if (records.empty()) {
     if (gpu->displayCountStatus != kOk) return gpu->displayCountStatus;
-    *count = static_cast<uint32_t>(gpu->displays.size());
+    *count = gpu->claimedDisplayCount.value_or(static_cast<uint32_t>(gpu->displays.size()));
     return kOk;
   }
   if (gpu->displayIdsStatus != kOk) return gpu->displayIdsStatus;
@@ -215,9 +215,9 @@ int32_t SimNvapi::GetDisplayPortInfo(NvDisplayHandle handle, uint32_t outputId,
     return kIncompatibleStructVersion;
   }
   std::fill(record.begin() + 4, record.end(), kFiller);
-  StoreLe32(
-      record, layout::kDisplayPortFlags,
-      display.displayPort ? layout::kFlagIsDisplayPort | layout::kDisplayPortFlagsOtherwiseSet : 0);
+  StoreLe32(record, layout::kDisplayPortFlags,
+            layout::kDisplayPortFlagsOtherwiseSet |
+                (display.displayPort ? layout::kFlagIsDisplayPort : 0));
   return kOk;
 }
 

@@ -49,6 +49,8 @@ struct SimNvGpu {
   // The connected-display count query, and the query that fetches the records.
   int32_t displayCountStatus = 0;
   int32_t displayIdsStatus = 0;
+  // Set: the count the count query reports instead of the number of displays.
+  std::optional<uint32_t> claimedDisplayCount{};
   int32_t fullNameStatus = 0;
 };
 

@@ -41,6 +41,7 @@ int32_t ReadFramedDdcReply(uint8_t ddcAddr, uint8_t* buffer, int32_t* length,
     return gfx_status::kReplyRejected;
   }
 
+  if (source.onAccepted) source.onAccepted();
   const int32_t restLength = std::max(totalLength - kFramingBytesRead, 0);
   uint8_t* const rest = reply.data() + kFramingBytesRead;
   const int32_t status =

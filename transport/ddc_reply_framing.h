@@ -41,6 +41,9 @@ struct DdcReplySource {
   // closes the I2C transaction.
   std::function<int32_t(uint8_t ddcAddr, uint8_t* out, int32_t count, bool endsTransaction)>
       readRest;
+  // Optional: runs once the length bytes passed the framing, before the rest is read (a
+  // backend's pacing wait that a refused reply does not cost).
+  std::function<void()> onAccepted;
   // Optional: told why a reply was refused, for a backend that records a text then.
   std::function<void(const DdcFramingRejection& rejection)> onRejected;
 };

@@ -10,6 +10,10 @@ void ErrorRecord::Record(int32_t code, std::string text) {
   text_ = std::move(text);
 }
 
+void ErrorRecord::RecordCode(int32_t code) {
+  if (code_ == 0) code_ = code;
+}
+
 void ErrorRecord::Clear() {
   code_ = 0;
   text_.clear();

@@ -12,6 +12,8 @@ class ErrorRecord {
   // Stores code and text only while the held code is 0. A record with code 0 carries just a
   // text and stays replaceable by the next one.
   void Record(int32_t code, std::string text);
+  // Stores code alone, the text kept, while the held code is 0.
+  void RecordCode(int32_t code);
   // Code 0 and an empty text.
   void Clear();
   // Code 0, text kept: the next Record replaces the text.

@@ -34,6 +34,7 @@ class FakeDdcDevice {
               return Serve(out, count,
                            "rest " + std::to_string(count) + (endsTransaction ? " end" : ""));
             },
+        .onAccepted = [this] { events.push_back("accepted"); },
         .onRejected = [this](const DdcFramingRejection& r) { rejections.push_back(r); },
     };
   }
@@ -64,10 +65,15 @@ std::vector<uint8_t> Reply(uint8_t address, uint8_t lengthByte) {
   return reply;
 }
 
+// The events of a read whose length bytes passed the framing: begin, length, accepted, then
+// the rest.
 std::vector<std::string> Events(std::vector<std::string> rest) {
-  rest.insert(rest.begin(), {"begin", "length"});
+  rest.insert(rest.begin(), {"begin", "length", "accepted"});
   return rest;
 }
+
+// The events of a read that ended with the length bytes (refused, or their read failed).
+const std::vector<std::string> kEndedAtTheLengthBytes = {"begin", "length"};
 
 struct FramingCase {
   const char* name;
@@ -132,12 +138,12 @@ INSTANTIATE_TEST_SUITE_P(
         FramingCase{"NullMessage", kAddr, 0x80, kAuxChunkSize, 0, 3, Events({"rest 1 end"})},
         FramingCase{"LengthByte7FEndsAfterTwoBytes", kAddr, 0x7F, kAuxChunkSize, 0, 2, Events({})},
         FramingCase{"LengthByte7EEndsAfterTwoBytes", kAddr, 0x7E, kAuxChunkSize, 0, 2, Events({})},
-        FramingCase{"LengthByte7DRejected", kAddr, 0x7D, kAuxChunkSize, 7, 0, Events({}),
-                    DdcFramingFault::kTooShort},
-        FramingCase{"LengthByte00Rejected", kAddr, 0x00, kAuxChunkSize, 7, -125, Events({}),
-                    DdcFramingFault::kTooShort},
-        FramingCase{"WrongAddressByteRejected", 0x6F, 0x85, kAuxChunkSize, 7, 8, Events({}),
-                    DdcFramingFault::kWrongAddress}),
+        FramingCase{"LengthByte7DRejected", kAddr, 0x7D, kAuxChunkSize, 7, 0,
+                    kEndedAtTheLengthBytes, DdcFramingFault::kTooShort},
+        FramingCase{"LengthByte00Rejected", kAddr, 0x00, kAuxChunkSize, 7, -125,
+                    kEndedAtTheLengthBytes, DdcFramingFault::kTooShort},
+        FramingCase{"WrongAddressByteRejected", 0x6F, 0x85, kAuxChunkSize, 7, 8,
+                    kEndedAtTheLengthBytes, DdcFramingFault::kWrongAddress}),
     [](const ::testing::TestParamInfo<FramingCase>& info) { return info.param.name; });
 
 TEST(DdcReplyFramingFailureTest, FailedVendorReadEndsWithSixAndLeavesTheOutputsAlone) {
@@ -145,7 +151,7 @@ TEST(DdcReplyFramingFailureTest, FailedVendorReadEndsWithSixAndLeavesTheOutputsA
     size_t failingRead;
     std::vector<std::string> events;
   };
-  for (const Case& c : {Case{0, Events({})}, Case{2, Events({"rest 16", "rest 16"})}}) {
+  for (const Case& c : {Case{0, kEndedAtTheLengthBytes}, Case{2, Events({"rest 16", "rest 16"})}}) {
     SCOPED_TRACE(c.failingRead);
     FakeDdcDevice device(Reply(kAddr, 0xFF));
     device.FailRead(c.failingRead);

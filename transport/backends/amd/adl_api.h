@@ -27,7 +27,13 @@ enum class AdlEntryPoint {
 struct AdlHeapFree {
   void operator()(uint8_t* block) const { std::free(block); }
 };
-using AdlHeapBlock = std::unique_ptr<uint8_t, AdlHeapFree>;
+
+// A block the library allocated, with the size it asked for: the count the library reports
+// beside it is only believed as far as the block reaches.
+struct AdlHeapBlock {
+  std::unique_ptr<uint8_t, AdlHeapFree> bytes;
+  size_t size = 0;
+};
 
 // The seam between GfxLibAmd and the vendor's display library: its C entry points, one method
 // each, with records and buffers as raw bytes in the library's own layout, so that only the
@@ -66,8 +72,8 @@ class AdlApi {
   virtual int32_t AdapterActiveGet(int32_t adapterIndex, int32_t* active) = 0;
 
   // ADL_Display_DisplayInfo_Get: *displays receives an array of *count display-information
-  // records allocated by the library through the callback (null when it allocated nothing);
-  // forceDetect 0 reports the displays as the driver knows them.
+  // records allocated by the library through the callback, with the size allocated (null and
+  // 0 when it allocated nothing); forceDetect 0 reports the displays as the driver knows them.
   virtual int32_t DisplayInfoGet(int32_t adapterIndex, int32_t* count, AdlHeapBlock* displays,
                                  int32_t forceDetect) = 0;
 

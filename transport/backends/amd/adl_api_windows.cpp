@@ -58,14 +58,22 @@ const char* ExportName(AdlEntryPoint entryPoint) {
   return "";
 }
 
+// Size of the last block the library allocated on this thread: the library reports a count
+// beside each block, and only the allocation tells how far the block really reaches.
+thread_local size_t lastAllocationSize = 0;
+
 void* __stdcall AllocateFromCHeap(int size) {
+  lastAllocationSize = size > 0 ? static_cast<size_t>(size) : 0;
   return size > 0 ? std::malloc(static_cast<size_t>(size)) : nullptr;
 }
 
 class WindowsAdlApi final : public AdlApi {
  public:
   bool OpenLibrary(std::string_view fileName) override {
-    const HMODULE module = LoadLibraryW(PathFromUtf8(fileName).c_str());
+    // From the system folder only: a library of that name beside the tool or in the current
+    // folder must never be loaded in the driver's place.
+    const HMODULE module =
+        LoadLibraryExW(PathFromUtf8(fileName).c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) return false;
     module_ = module;
     entryPoints_.fill(nullptr);
@@ -105,9 +113,11 @@ class WindowsAdlApi final : public AdlApi {
     const auto get = Get<DisplayInfoGetFn>(AdlEntryPoint::kDisplayDisplayInfoGet);
     if (!get) return kAdlFailed;
     void* block = nullptr;
+    lastAllocationSize = 0;
     const int result = get(adapterIndex, count, &block, forceDetect);
     // Taken whatever the result, so that nothing the library allocated leaks.
-    displays->reset(static_cast<uint8_t*>(block));
+    displays->bytes.reset(static_cast<uint8_t*>(block));
+    displays->size = block != nullptr ? lastAllocationSize : 0;
     return result;
   }
 

@@ -29,6 +29,8 @@ class GfxLibAmd final : public GfxLib {
  public:
   // Code of the failures the backend finds itself rather than the library reporting them.
   static constexpr int32_t kOwnErrorCode = -2;
+  // Most adapters a scan reads; a larger count from the library is taken as this many.
+  static constexpr int32_t kMaxAdapters = 64;
 
   // adl and clock outlive the backend.
   // Over a driver interface the caller keeps alive (tests, simulated drivers).
@@ -78,6 +80,8 @@ class GfxLibAmd final : public GfxLib {
     // The last display on which the chip answered, and its connector name.
     std::optional<Port> answered;
     std::string answeredPortType;
+    // The error record as the probe that found the chip left it.
+    ErrorRecord answeredRecord;
   };
 
   // Records a failed library call of `operation` as "<operation>... failed! (<result>)".

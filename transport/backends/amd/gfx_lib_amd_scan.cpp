@@ -32,14 +32,16 @@ int32_t GfxLibAmd::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddc
     record_.Record(result, "Getting NumberOfAdapters... failed!");
     return gfx_status::kVendorCallFailed;
   }
-  std::vector<uint8_t> adapters(static_cast<size_t>(std::max(adapterCount, 0)) *
-                                adl::kAdapterInfoSize);
+  // A driver's count is believed up to kMaxAdapters, so that a bogus one cannot ask for
+  // unbounded memory.
+  const int32_t believed = std::clamp(adapterCount, 0, kMaxAdapters);
+  std::vector<uint8_t> adapters(static_cast<size_t>(believed) * adl::kAdapterInfoSize);
   // Its result tells nothing the records do not: an adapter left unfilled reads as index 0
   // and is then asked whether it is active like any other.
   if (!adapters.empty()) adl_.AdapterInfoGet(adapters);
 
   ScanState scan;
-  for (int32_t position = 0; position < adapterCount; ++position) {
+  for (int32_t position = 0; position < believed; ++position) {
     const auto record =
         std::span(adapters).subspan(static_cast<size_t>(position) * adl::kAdapterInfoSize);
     const adl::AdapterInfo adapter = adl::ReadAdapterInfo(record.first<adl::kAdapterInfoSize>());
@@ -53,6 +55,7 @@ int32_t GfxLibAmd::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddc
     // goes back to where the chip is.
     port_ = *scan.answered;
     portType_ = scan.answeredPortType;
+    record_ = scan.answeredRecord;
     *displayId = PortId(port_.adapterIndex, port_.displayIndex);
     return gfx_status::kSuccess;
   }
@@ -73,10 +76,12 @@ void GfxLibAmd::ScanAdapter(int32_t position, const adl::AdapterInfo& adapter, i
   }
   ++scan.adaptersOpened;
   report += StrPrintf("     Active Adapter# %d [%s]:  \r\n", position, adapter.name.c_str());
-  if (displays == nullptr) return;
+  if (displays.bytes == nullptr) return;
 
-  const std::span<const uint8_t> records(
-      displays.get(), static_cast<size_t>(std::max(displayCount, 0)) * adl::kDisplayInfoSize);
+  // A count beyond the block the library allocated is not believed.
+  const size_t recordCount = std::min(static_cast<size_t>(std::max(displayCount, 0)),
+                                      displays.size / adl::kDisplayInfoSize);
+  const std::span<const uint8_t> records(displays.bytes.get(), recordCount * adl::kDisplayInfoSize);
   for (size_t offset = 0; offset < records.size(); offset += adl::kDisplayInfoSize) {
     const adl::DisplayInfo display =
         adl::ReadDisplayInfo(records.subspan(offset).first<adl::kDisplayInfoSize>());
@@ -97,6 +102,7 @@ void GfxLibAmd::ScanAdapter(int32_t position, const adl::AdapterInfo& adapter, i
     if (scan.lastProbeStatus == gfx_status::kSuccess) {
       scan.answered = port_;
       scan.answeredPortType = portType_;
+      scan.answeredRecord = record_;
       report += "OK\r\n";
       return;
     }

@@ -72,9 +72,9 @@ int32_t GfxLibNvidia::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* leng
       return status;
     }
     request.CopyDataTo(std::span(out, kLengthBytes));
-    DelayMicroseconds(clock_, kLengthBytesPacingUs);
     return 0;
   };
+  source.onAccepted = [this] { DelayMicroseconds(clock_, kLengthBytesPacingUs); };
   source.readRest = [this](uint8_t addr, uint8_t* out, int32_t count, bool endsTransaction) {
     NvAuxRequest request = NewRequest(
         endsTransaction ? NvAuxOperation::kI2cReadEnd : NvAuxOperation::kI2cReadMore, addr, count);

@@ -23,7 +23,7 @@ int32_t GfxLibNvidia::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t 
   std::array<NvGpuHandle, kMaxPhysicalGpus> gpus{};
   uint32_t gpuCount = 0;
   if (const int32_t status = nvapi_.EnumPhysicalGpus(gpus, &gpuCount); status != 0) {
-    *report += "  Enum NV GPU failed!\r\n";
+    *report += "  Enum NV GPU failed!";
     record_.Record(status, "Enum NV GPU failed!");
     return gfx_status::kVendorCallFailed;
   }
@@ -37,10 +37,11 @@ int32_t GfxLibNvidia::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t 
     if (const int32_t status = nvapi_.GetConnectedDisplayIds(gpus[i], {}, &displayCount, 0);
         status != 0) {
       *report += StrPrintf("Getting ConnectedDisplayID Count... failed! (%d)\r\n", status);
-      record_.Record(status, "Getting ConnectedDisplayID Count... failed!");
+      record_.RecordCode(status);
       continue;
     }
     ReadGpuIdentity(gpus[i]);
+    displayCount = std::min(displayCount, kMaxConnectedDisplays);
     if (ScanGpu(gpus[i], displayCount, ddcAddr, *report) == gfx_status::kSuccess) {
       *displayId = current_.displayId;
       return gfx_status::kSuccess;
@@ -161,6 +162,7 @@ bool GfxLibNvidia::SelectMstPath(uint32_t displayId, std::string& report) {
         StrPrintf("         QueryDPTopology[1]... failed! (%X)\r\n", static_cast<uint32_t>(status));
     return false;
   }
+  nodeCount = std::min(nodeCount, kMaxTopologyNodes);
   std::vector<uint8_t> nodes = NewTopologyNodeRecords(nodeCount);
   if (const int32_t status = nvapi_.QueryDpTopology(displayId, nodes, &nodeCount); status != 0) {
     report +=

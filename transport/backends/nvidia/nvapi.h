@@ -44,6 +44,11 @@ inline constexpr uint32_t kDisplayPortAux = 0x8EB56969;
 
 // Capacity of the GPU handle array the driver fills.
 inline constexpr size_t kMaxPhysicalGpus = 64;
+// Most connected displays per GPU and most topology nodes per display the backend reads: a
+// larger count from the driver is taken as this many, so that a bogus count cannot ask for
+// unbounded memory (the driver's own limits are far lower).
+inline constexpr uint32_t kMaxConnectedDisplays = 64;
+inline constexpr uint32_t kMaxTopologyNodes = 64;
 
 // The NVIDIA driver interface as the NVIDIA backend uses it: one method per entry point, each
 // returning the driver's status (nvapi_status). Records travel as raw bytes in the driver's own

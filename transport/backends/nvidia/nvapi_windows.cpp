@@ -119,7 +119,9 @@ class WindowsNvapi final : public Nvapi {
  private:
   // Loads the library once; it stays loaded for the life of the process.
   bool LoadDriverLibrary() {
-    HMODULE library = LoadLibraryW(kLibraryName);
+    // From the system folder only: a library of that name beside the tool or in the current
+    // folder must never be loaded in the driver's place.
+    HMODULE library = LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (library == nullptr) return false;
     // GetProcAddress's generic function type is cast through void(*)() to the real one.
     const auto query = reinterpret_cast<void (*)()>(GetProcAddress(library, kQueryFunctionName));

@@ -10,6 +10,7 @@ namespace {
 constexpr int32_t kQuery = static_cast<int32_t>(ProbeMode::kDdc2biQuery);
 constexpr int32_t kBranchId = static_cast<int32_t>(ProbeMode::kBranchIdCheck);
 constexpr int32_t kConnectedOnly = 1;
+constexpr int32_t kMappedOnly = 2;
 
 class AmdScan : public AmdBackendTest {
  protected:
@@ -53,6 +54,8 @@ TEST_F(AmdScan, WalksAdaptersAndDisplaysAndSelectsTheOneThatAnswers) {
            {.logicalIndex = 1, .flags = kConnectedOnly, .board = ExtraBoard()},
            {.logicalIndex = -1, .board = ExtraBoard()},
            {.logicalIndex = 2, .connectorType = kEdpConnector},
+           // Mapped but not connected: in use needs both bits.
+           {.logicalIndex = 3, .flags = kMappedOnly, .board = ExtraBoard()},
            {.logicalIndex = 4, .board = ExtraBoard()},
            {.logicalIndex = 5, .board = ExtraBoard()},
        }});
@@ -110,7 +113,36 @@ TEST_F(AmdScan, LaterFailingProbeKeepsThePortWhereTheChipAnswered) {
             "        LogicId# 1 [eDP]:  DdcAuxWrite... failed! (-1)\r\nFailed!\r\n");
   EXPECT_EQ(displayId, 0x00010000u);
   EXPECT_EQ(amd->GetPortType(), "DP");
+  // The record describes the probe that found the chip, not the later failure.
+  EXPECT_EQ(amd->GetErrorCode(), 0);
+  EXPECT_EQ(amd->GetErrorText(), "");
   EXPECT_EQ(SelectedDisplay(), std::make_pair(1, 0));
+}
+
+// The driver writes adapter names in the system's code page (Latin-1 off Windows); they reach
+// the report as UTF-8 instead of as question marks.
+TEST_F(AmdScan, AdapterNameIsDecodedFromTheCodePage) {
+  SimAdlMachine machine;
+  machine.adapters.push_back(
+      {.adapterIndex = 1, .name = "Radeon\xAE S\xE9rie", .displays = {{.board = ExtraBoard()}}});
+  Open(std::move(machine));
+  EXPECT_EQ(Scan(), gfx_status::kSuccess);
+  EXPECT_TRUE(report.starts_with("     Active Adapter# 0 [Radeon\xC2\xAE S\xC3\xA9rie]:"))
+      << report;
+}
+
+// Counts the library reports are believed only as far as what it allocated reaches.
+TEST_F(AmdScan, BogusCountsAreBounded) {
+  SimAdlMachine machine;
+  machine.adapters.push_back({.adapterIndex = 1,
+                              .name = "A",
+                              .claimedDisplayCount = 100000,
+                              .displays = {{.board = ExtraBoard()}}});
+  Open(std::move(machine));
+  EXPECT_EQ(Scan(), gfx_status::kSuccess);
+  EXPECT_EQ(report,
+            "     Active Adapter# 0 [A]:  \r\n"
+            "        LogicId# 0 [DP]:  OK\r\n");
 }
 
 // Each failed display's line quotes its own probe's failure, not the first one of the scan.

@@ -149,6 +149,15 @@ TEST_F(NvidiaTransfer, DdcReadTakesTheLengthBytesThenTheRest) {
   EXPECT_EQ(TimesUs(), (std::vector<int64_t>{1500, 1500, 3000}));
 }
 
+// The 500 µs after the length bytes are spent only on a reply the framing accepted.
+TEST_F(NvidiaTransfer, RefusedReplyCostsNoPacingWait) {
+  nvapi->QueueAuxAnswers({Answers({0x6F, 0x85})});
+  std::array<uint8_t, kMaxDdcReplySize> reply{};
+  int32_t length = 0;
+  EXPECT_EQ(nvidia->DdcAuxRead(kDdcAddr, reply.data(), &length), gfx_status::kReplyRejected);
+  EXPECT_EQ(Elapsed(), std::chrono::microseconds(0));
+}
+
 TEST_F(NvidiaTransfer, LongestDdcReplyIsReadInChunksOfSixteen) {
   std::vector<uint8_t> expected = {kDdcAddr, 0xFF};
   std::vector<SimNvAuxAnswer> answers = {Answers(expected)};
