@@ -59,7 +59,8 @@ int CliSession::OpenConnected() {
   std::string report;
   const AdapterDisplay display = Detect(report);
   if (!display.ready) {
-    PrintError("No chip found: " + display.adapterText + " (" + display.statusText + ")");
+    PrintError("No chip found: " + SingleSpaced(display.adapterText) + " (" + display.statusText +
+               ")");
     return kExitNoDevice;
   }
   return kExitSuccess;

@@ -35,6 +35,18 @@ void PrintError(std::string_view line) {
   std::cerr << text << '\n' << std::flush;
 }
 
+std::string SingleSpaced(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    if (c == '\n' && !out.empty() && out.back() == ' ') out.pop_back();
+    out += c;
+  }
+  if (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
 bool StdinIsTerminal() {
   return VEXA_ISATTY(VEXA_FILENO(stdin)) != 0;
 }

@@ -13,6 +13,10 @@ std::string ConsoleText(std::string_view text);
 void PrintOut(std::string_view text);
 void PrintError(std::string_view line);
 
+// The dialog's adapter texts keep its exact spacing (an empty port status leaves a trailing or
+// double blank); on a console each run of blanks becomes one and none ends a line.
+std::string SingleSpaced(std::string_view text);
+
 bool StdinIsTerminal();
 bool StderrIsTerminal();
 

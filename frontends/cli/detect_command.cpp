@@ -11,7 +11,8 @@ int RunDetect(const CliOptions& options) {
   std::string report;
   const AdapterDisplay display = session.Detect(report);
   PrintOut(report);
-  PrintOut("Graphics Adapter: " + display.adapterText + "\nStatus: " + display.statusText + "\n");
+  PrintOut("Graphics Adapter: " + SingleSpaced(display.adapterText) +
+           "\nStatus: " + display.statusText + "\n");
   return display.ready ? kExitSuccess : kExitNoDevice;
 }
 

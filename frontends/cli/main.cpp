@@ -1,11 +1,42 @@
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
 
+#include "app/product.h"
 #include "frontends/cli/cli_options.h"
 #include "frontends/cli/commands.h"
 #include "frontends/cli/exit_codes.h"
 
 using vexa::cli::CliOptions;
 using vexa::cli::Command;
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kCommands = {"detect", "versions", "update", "inspect"};
+// Options before the command that take a value.
+constexpr std::array<std::string_view, 3> kValueOptions = {"--config", "--simulate", "--trace"};
+
+// The first word in command position when it names no command. The parser would only say
+// that a command is required, which hides the typing mistake.
+std::optional<std::string> UnknownCommand(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (std::find(kValueOptions.begin(), kValueOptions.end(), arg) != kValueOptions.end()) {
+      ++i;
+      continue;
+    }
+    if (arg.starts_with("-")) continue;
+    if (std::find(kCommands.begin(), kCommands.end(), arg) != kCommands.end()) return std::nullopt;
+    return std::string(arg);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CliOptions options;
@@ -16,6 +47,10 @@ int main(int argc, char** argv) {
       "directory.",
       "vexaisp"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("vexaisp ") + vexa::kProductVersion);
+  app.footer(
+      "Exit codes: 0 success; 1 the run, a version query or an inspected file failed; 2 usage, "
+      "configuration or board-file error; 3 no adapter or no chip found.");
   app.add_option("--config", options.configPath,
                  "Configuration file (default: Config.ini beside the executable); relative paths "
                  "in it are relative to its folder")
@@ -45,6 +80,11 @@ int main(int argc, char** argv) {
   update->callback([&] { options.command = Command::kUpdate; });
   inspect->callback([&] { options.command = Command::kInspect; });
 
+  if (const std::optional<std::string> unknown = UnknownCommand(argc, argv)) {
+    std::cerr << "vexaisp: unknown command \"" << *unknown
+              << "\" (commands: detect, versions, update, inspect; see --help)\n";
+    return vexa::cli::kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

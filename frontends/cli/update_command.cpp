@@ -19,8 +19,9 @@ namespace {
 
 constexpr auto kPollPeriod = std::chrono::milliseconds(50);
 
+// Asked on a terminal only: main refuses to program from a script or pipe without --yes.
 bool Confirmed(const CliOptions& options) {
-  if (options.yes || !StdinIsTerminal()) return true;
+  if (options.yes) return true;
   std::cerr << "Program the configured targets now? Do not power off the board during the "
                "update. [y/N] "
             << std::flush;
@@ -54,6 +55,13 @@ void PrintStats(const CliSession& session, std::chrono::microseconds protocolTim
 }  // namespace
 
 int RunUpdate(const CliOptions& options) {
+  // Whatever a script or pipe would answer, programming needs the user's word for it.
+  if (!options.yes && !StdinIsTerminal()) {
+    PrintError(
+        "Not programming: standard input is not a terminal, so nobody can confirm. "
+        "Run again with --yes to program without asking.");
+    return kExitUsage;
+  }
   CliSession session(options);
   if (const int opened = session.OpenConnected(); opened != kExitSuccess) return opened;
   if (!Confirmed(options)) {

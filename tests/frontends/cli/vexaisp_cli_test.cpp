@@ -94,7 +94,8 @@ TEST_F(VexaispCliTest, DetectShowsTheReportAdapterLineAndStatus) {
             "Graphics adapter initialization:\n"
             "  Simulator [Simulated board]: Init done\n"
             "Simulated board, port 1 (DisplayPort): chip found\n"
-            "Graphics Adapter: Simulator: 0x01 [DisplayPort] \n"
+            // The dialog's text ends in a blank (no port status); the console's does not.
+            "Graphics Adapter: Simulator: 0x01 [DisplayPort]\n"
             "Status: Connected\n");
 }
 
@@ -106,7 +107,7 @@ TEST_F(VexaispCliTest, VersionsThenUpdateThenVersionsShowsTheNewFirmware) {
             "   Arivane (on cut2.1) App: v1.41 (Rev: 0.1)\n"
             "New F/W Version: v1.43 (Rev: 7.137)\n");
 
-  result = Run("--stats update");
+  result = Run("--stats update --yes");
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_NE(result.out.find("Writing F/W... done!\n"), std::string::npos);
   EXPECT_NE(result.out.find("ISP completed!\n"), std::string::npos);
@@ -118,8 +119,8 @@ TEST_F(VexaispCliTest, VersionsThenUpdateThenVersionsShowsTheNewFirmware) {
 }
 
 TEST_F(VexaispCliTest, LogFileRestartsUnlessKeptAndRecordsEachRun) {
-  Run("update");
-  Run("update");
+  Run("update --yes");
+  Run("update --yes");
   std::string log = LogFile();
   EXPECT_EQ(Count(log, "Korvane Travik Tool v5.1\r\n"), 1u);
   EXPECT_EQ(Count(log, "-------------------------------------\r\n"), 2u);  // one separator
@@ -127,7 +128,7 @@ TEST_F(VexaispCliTest, LogFileRestartsUnlessKeptAndRecordsEachRun) {
   EXPECT_TRUE(log.ends_with("ISP completed!\r\n"));
 
   WriteConfig("NotDeleteLogFile = 1\n");
-  Run("update");
+  Run("update --yes");
   log = LogFile();
   EXPECT_EQ(Count(log, "Korvane Travik Tool v5.1\r\n"), 2u);
   EXPECT_EQ(Count(log, "ISP completed!\r\n"), 2u);
@@ -149,7 +150,7 @@ TEST_F(VexaispCliTest, TraceShowsEachTransaction) {
 
 TEST_F(VexaispCliTest, FailingRunPrintsItsErrorLineAndExitsOne) {
   WriteBoard("EraseNever = 1\n");
-  const RunResult result = Run("update");
+  const RunResult result = Run("update --yes");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.out.ends_with(
       "ISP failed!\nError (1): EraseFlash: Timeout! (SPI flash might need more time to "
@@ -174,9 +175,46 @@ TEST_F(VexaispCliTest, ConfigurationAndBoardErrorsExitTwo) {
 
 TEST_F(VexaispCliTest, NoChipAtTheAddressExitsThree) {
   WriteBoard("DdcAddr = 0x70\n");
-  const RunResult result = Run("update");
+  const RunResult result = Run("update --yes");
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_TRUE(result.err.starts_with("No chip found: Simulator")) << result.err;
+}
+
+TEST_F(VexaispCliTest, UpdateFromAPipeNeedsYes) {
+  const RunResult result = Run("update");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("--yes"), std::string::npos) << result.err;
+  // Nothing was programmed: the log holds no run.
+  EXPECT_EQ(LogFile().find("Start VEXA ISP"), std::string::npos);
+}
+
+TEST_F(VexaispCliTest, VersionsSaysWhyAFileOrAnyFileIsMissing) {
+  WriteConfig("FWFilePathP1 = missing.bin\n");
+  RunResult result = Run("versions");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("Port#1 BIN file "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("missing.bin: Open FW file failed!"), std::string::npos) << result.err;
+
+  std::ofstream(dir_ / "Config.ini") << "[Firmware Update]\nDriverFilePath = driver.bin\n";
+  result = Run("versions");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_TRUE(result.err.starts_with("No firmware file is configured")) << result.err;
+}
+
+TEST_F(VexaispCliTest, UnknownCommandIsNamedAndHelpListsExitCodes) {
+  RunResult result = Run("frobnicate");
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("unknown command \"frobnicate\""), std::string::npos) << result.err;
+
+  result = Run("--version");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, "vexaisp 5.1\n");
+
+  result = Run("--help");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("Exit codes: 0 success; 1 "), std::string::npos) << result.out;
 }
 
 TEST_F(VexaispCliTest, InspectDescribesBinAndDriverFilesAndRejectsOthers) {
