@@ -61,7 +61,7 @@ constexpr ControlTemplate kVersionControls[] = {
 constexpr ControlTemplate kAboutControls[] = {
     {about_ids::kIcon, K::kIcon, "", {11, 17, 20, 20}},
     {about_ids::kVersionText, K::kStatic, "Tool version", {40, 10, 119, 21}},
-    {about_ids::kTagline, K::kStatic, "Firmware update over DisplayPort AUX", {40, 48, 119, 8}},
+    {about_ids::kTagline, K::kStatic, "Firmware update via DP AUX", {40, 48, 119, 8}},
     {about_ids::kOk, K::kDefaultButton, "OK", {178, 7, 50, 16}},
 };
 

@@ -1,16 +1,14 @@
 #include "frontends/qt/travik_tool_app.h"
 
-#include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
-#include <cstring>
 #include <memory>
-#include <optional>
 
 #include "app/product.h"
 #include "app/tool_transport.h"
 #include "engine/isp_context.h"
 #include "frontends/qt/qt_text.h"
+#include "frontends/qt/screenshot.h"
 #include "frontends/qt/travik_tool_dlg.h"
 
 namespace vexa::dialog {
@@ -18,7 +16,6 @@ namespace vexa::dialog {
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 void ReportError(const QString& text, bool interactive) {
   std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -27,78 +24,29 @@ void ReportError(const QString& text, bool interactive) {
 
 }  // namespace
 
-bool AsksForScreenshot(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshot") == 0 ||
-        std::strncmp(argv[i], "--screenshot=", 13) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
 VexaTravikToolApp::VexaTravikToolApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(ToQString(kProductName));
   setApplicationVersion(ToQString(kProductVersion));
 }
 
-std::optional<GuiOptions> VexaTravikToolApp::ParseOptions() {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      ToQString(ProductCaption() + ": firmware update of DisplayPort converter chips"));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption config(QStringLiteral("config"),
-                                  QStringLiteral("Configuration file (default: Config.ini "
-                                                 "beside the program)."),
-                                  QStringLiteral("FILE"));
-  const QCommandLineOption simulate(
-      QStringLiteral("simulate"),
-      QStringLiteral("Detect the simulated board of a board file instead of this machine's "
-                     "graphics ports."),
-      QStringLiteral("BOARD"));
-  const QCommandLineOption screenshot(
-      QStringLiteral("screenshot"),
-      QStringLiteral("Render the dialog after start-up to a PNG file and exit."),
-      QStringLiteral("FILE"));
-  const QCommandLineOption run(
-      QStringLiteral("run"),
-      QStringLiteral("With --screenshot: press Start first and render after the run."));
-  parser.addOptions({config, simulate, screenshot, run});
-  parser.process(*this);
-
-  GuiOptions options;
-  options.configPath = ToUtf8(parser.value(config));
-  options.simulateBoard = ToUtf8(parser.value(simulate));
-  options.screenshotPath = parser.value(screenshot);
-  options.run = parser.isSet(run);
-  if (options.run && options.screenshotPath.isEmpty()) {
-    ReportError(QStringLiteral("--run needs --screenshot FILE"), false);
-    return std::nullopt;
-  }
-  return options;
-}
-
-int VexaTravikToolApp::InitInstance() {
-  const std::optional<GuiOptions> options = ParseOptions();
-  if (!options) return kExitUsage;
-  const bool interactive = options->screenshotPath.isEmpty();
+int VexaTravikToolApp::InitInstance(const GuiOptions& options) {
+  const bool interactive = options.screenshotPath.isEmpty();
 
   // The transport first: a simulated board in virtual time gives the engine its clock.
   std::string error;
-  const std::unique_ptr<ToolTransport> transport = OpenToolTransport(options->simulateBoard, error);
+  const std::unique_ptr<ToolTransport> transport = OpenToolTransport(options.simulateBoard, error);
   if (!transport) {
     ReportError(ToQString(error), interactive);
-    return kExitUsage;
+    return kGuiExitUsage;
   }
   IspContext ctx(*transport->clock);
   InitIspContext(ctx);
 
   DialogSetup setup;
   setup.backends = transport->backends;
-  setup.configPath = options->configPath;
+  setup.configPath = options.configPath;
   VexaTravikToolDlg dialog(ctx, setup);
-  if (!interactive) return RenderScreenshot(dialog, *options);
+  if (!interactive) return RenderScreenshot(dialog, options);
   dialog.exec();
   return 0;
 }
@@ -119,7 +67,7 @@ int VexaTravikToolApp::RenderScreenshot(VexaTravikToolDlg& dialog, const GuiOpti
   }
   dialog.show();
   QApplication::processEvents();
-  if (!dialog.grab().save(options.screenshotPath, "PNG")) {
+  if (!GrabAsShown(dialog).save(options.screenshotPath, "PNG")) {
     ReportError(QStringLiteral("Cannot write the screenshot ") + options.screenshotPath, false);
     return kExitFailure;
   }

@@ -1,10 +1,13 @@
+#include <QDir>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "frontends/model/colors.h"
 #include "frontends/model/control_layout.h"
 #include "frontends/model/dialog_templates.h"
 #include "frontends/qt/dialog_font.h"
+#include "frontends/qt/screenshot.h"
 #include "tests/frontends/qt/dialog_test_bench.h"
 #include "tests/frontends/qt/dialog_test_main.h"
 
@@ -31,6 +34,39 @@ class FilePanelTest : public QObject {
   }
 
  private slots:
+  // A path longer than its box shows its end through a selection; the screenshot paints it
+  // as the live window does, without a band, and the selection stays.
+  void screenshotOfALongPathHasNoSelectionBand() {
+    DialogBench bench;
+    const std::string folder = std::string(120, 'f') + "/";
+    QVERIFY(QDir().mkpath(QString::fromStdString(bench.Path(folder))));
+    bench.BuildBoard({BenchChip{ChipModel::kOcelin4100}, {}, {}});
+    bench.WriteDriver(folder + "driver.bin", ChipModel::kOcelin4100);
+    bench.WriteBin(folder + "host.bin", ChipModel::kOcelin4100, {0x02, 0x01, 0x05});
+    bench.WriteConfig("DriverFilePath = " + folder + "driver.bin\r\nFWFilePath = " + folder +
+                      "host.bin\r\nOneStepProgramming = 0\r\n");
+    const auto dialog = bench.OpenDialog();
+    dialog->show();
+    QApplication::processEvents();
+    auto* edit = qobject_cast<QLineEdit*>(dialog->filePanel()->driverBox()->editor());
+    QVERIFY(edit->hasSelectedText());
+    const QImage withBand = dialog->grab().toImage();
+    const QImage picture = dialog::GrabAsShown(*dialog).toImage();
+    QVERIFY(picture != withBand);
+    // The band's colour is nowhere in the picture of the box.
+    const QColor band = edit->palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect box(edit->mapTo(dialog.get(), QPoint(0, 0)), edit->size());
+    const QImage boxPicture = picture.copy(box);
+    bool bandFound = false;
+    for (int y = 0; y < boxPicture.height(); ++y) {
+      for (int x = 0; x < boxPicture.width(); ++x) {
+        bandFound = bandFound || boxPicture.pixelColor(x, y) == band;
+      }
+    }
+    QVERIFY(!bandFound);
+    QVERIFY(edit->hasSelectedText());
+  }
+
   void colorsAndStartFollowTheFiles() {
     DialogBench bench;
     const auto dialog = Open(bench);

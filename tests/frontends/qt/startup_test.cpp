@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QtTest>
 #include <fstream>
 
@@ -198,6 +199,13 @@ class StartupTest : public QObject {
     dialog::CAboutDlg about(dialog::BaseUnitsOf(dialog::DialogFont()), nullptr);
     QCOMPARE(about.versionText()->text(), QStringLiteral("Korvane Travik Tool\nVersion 5.1"));
     QCOMPARE(about.windowTitle(), QStringLiteral("About Travik Tool"));
+    // Every line of every label fits the label's width: nothing is cut off.
+    for (const QLabel* label : about.findChildren<QLabel*>()) {
+      for (const QString& line : label->text().split('\n')) {
+        QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->width(),
+                 qPrintable(line));
+      }
+    }
   }
 };
 
