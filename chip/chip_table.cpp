@@ -9,31 +9,29 @@ namespace {
 
 constexpr ChipTraits kNoChip{};
 
+// The two models of the first family differ only in name.
+constexpr ChipTraits kOcelin4100{.type = ChipType::kOcelin4100,
+                                 .name = "Ocelin [4100]",
+                                 .firstFamily = true,
+                                 .imageEnd = 0x80000,
+                                 .bootCodeSize = 0x1000,
+                                 .flashBaseAddr = 0x400000,
+                                 .driverLoadAddr = 0x1800,
+                                 .driverEntryAddr = 0x1800,
+                                 .flashInfoOffset = 20,
+                                 .internalDpcdCopyAddr = 0x1B503,
+                                 .bootCodeBranchId = "OCLNBC",
+                                 .bootCodeUpdateWork = 3400};
+
+constexpr ChipTraits Renamed(ChipTraits chip, ChipType type, std::string_view name) {
+  chip.type = type;
+  chip.name = name;
+  return chip;
+}
+
 constexpr std::array<ChipTraits, 5> kChips = {{
-    {.type = ChipType::kOcelin4100,
-     .name = "Ocelin [4100]",
-     .firstFamily = true,
-     .imageEnd = 0x80000,
-     .bootCodeSize = 0x1000,
-     .flashBaseAddr = 0x400000,
-     .driverLoadAddr = 0x1800,
-     .driverEntryAddr = 0x1800,
-     .flashInfoOffset = 20,
-     .internalDpcdCopyAddr = 0x1B503,
-     .bootCodeBranchId = "OCLNBC",
-     .bootCodeUpdateWork = 3400},
-    {.type = ChipType::kOcelin4150,
-     .name = "Ocelin [4150]",
-     .firstFamily = true,
-     .imageEnd = 0x80000,
-     .bootCodeSize = 0x1000,
-     .flashBaseAddr = 0x400000,
-     .driverLoadAddr = 0x1800,
-     .driverEntryAddr = 0x1800,
-     .flashInfoOffset = 20,
-     .internalDpcdCopyAddr = 0x1B503,
-     .bootCodeBranchId = "OCLNBC",
-     .bootCodeUpdateWork = 3400},
+    kOcelin4100,
+    Renamed(kOcelin4100, ChipType::kOcelin4150, "Ocelin [4150]"),
     {.type = ChipType::kArivane,
      .name = "Arivane",
      .imageEnd = 0x40000,

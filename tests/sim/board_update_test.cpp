@@ -112,24 +112,14 @@ INSTANTIATE_TEST_SUITE_P(FlashSizes, KeptBootCode,
 // Host and both downstream chips in one run: the ports are reached through the host's
 // forwarding, and each chip ends up with its own new image.
 TEST_F(SimBoardTest, RunProgramsTheHostAndBothPortsThroughForwarding) {
-  const std::array<ChipModel, 3> models = {ChipModel::kOcelin4100, ChipModel::kArivane,
-                                           ChipModel::kSolvenia};
-  std::array<std::optional<SimChipSetup>, sim::kBoardSlotCount> chips;
-  std::array<std::vector<uint8_t>, 3> newImages;
-  for (size_t i = 0; i < models.size(); ++i) {
-    chips[i] =
-        SimChipSetup{ChipOf(models[i]), BinImage(ImageOptions(models[i], {0x01, 0x01, 0x00}))};
-    newImages[i] = BinImage(ImageOptions(models[i], {0x02, 0x02, 0x01}, {}, 11 + i));
-  }
-  BuildBoard(std::move(chips));
+  const std::array<std::vector<uint8_t>, 3> newImages = BuildHostAndPorts(11);
   ctx.targets[kHostTarget].ddc2biAddr = sim::kHostCommandAddr;
-  for (size_t i = 0; i < models.size(); ++i) StageTarget(i, DriverFile(models[i]), newImages[i]);
+  for (size_t i = 0; i < newImages.size(); ++i) {
+    StageTarget(i, DriverFile(kHostAndPortModels[i]), newImages[i]);
+  }
 
   EXPECT_TRUE(RunIsp(ctx)) << ctx.firstErrorText;
-  for (size_t i = 0; i < models.size(); ++i) {
-    EXPECT_TRUE(FlashOf(static_cast<BoardSlot>(i)) == newImages[i]) << "target " << i;
-    EXPECT_EQ(QueryTarget(i).chipType, static_cast<ChipType>(models[i]));
-  }
+  ExpectHostAndPortsUpdated(newImages);
   // The run ends with the host reset, which also ends any forwarding.
   EXPECT_EQ(board->forwardedPort(), 0);
 }

@@ -55,6 +55,26 @@ void SimBoardTest::BuildBoard(std::array<std::optional<SimChipSetup>, sim::kBoar
   ctx.activeGfxLib = gfx.get();
 }
 
+std::array<std::vector<uint8_t>, 3> SimBoardTest::BuildHostAndPorts(uint32_t seed) {
+  std::array<std::optional<SimChipSetup>, sim::kBoardSlotCount> chips;
+  std::array<std::vector<uint8_t>, 3> newImages;
+  for (size_t i = 0; i < kHostAndPortModels.size(); ++i) {
+    const sim::ChipModel model = kHostAndPortModels[i];
+    chips[i] = SimChipSetup{ChipOf(model), BinImage(ImageOptions(model, {0x01, 0x01, 0x00}))};
+    newImages[i] =
+        BinImage(ImageOptions(model, {0x02, 0x02, 0x01}, {}, seed + static_cast<uint32_t>(i)));
+  }
+  BuildBoard(std::move(chips));
+  return newImages;
+}
+
+void SimBoardTest::ExpectHostAndPortsUpdated(const std::array<std::vector<uint8_t>, 3>& newImages) {
+  for (size_t i = 0; i < kHostAndPortModels.size(); ++i) {
+    EXPECT_TRUE(FlashOf(static_cast<sim::BoardSlot>(i)) == newImages[i]) << "target " << i;
+    EXPECT_EQ(QueryTarget(i).chipType, static_cast<ChipType>(kHostAndPortModels[i]));
+  }
+}
+
 FwFileInfo SimBoardTest::StageTarget(size_t index, const std::vector<uint8_t>& driver,
                                      const std::vector<uint8_t>& bin) {
   ctx.loadedDriverFile = driver;

@@ -49,6 +49,17 @@ class SimBoardTest : public ::testing::Test {
   FwFileInfo StageTarget(size_t index, const std::vector<uint8_t>& driver,
                          const std::vector<uint8_t>& bin);
 
+  // The three chip models of BuildHostAndPorts, host first.
+  static constexpr std::array<sim::ChipModel, 3> kHostAndPortModels = {
+      sim::ChipModel::kOcelin4100, sim::ChipModel::kArivane, sim::ChipModel::kSolvenia};
+
+  // A board with a chip on the host and on both ports (kHostAndPortModels) running an old
+  // image; returns each target's new image (seeded from seed on).
+  std::array<std::vector<uint8_t>, 3> BuildHostAndPorts(uint32_t seed);
+
+  // Checks that every target holds its new image and identifies as its model.
+  void ExpectHostAndPortsUpdated(const std::array<std::vector<uint8_t>, 3>& newImages);
+
   // Identifies the chip of target index (opening forwarding for a port) as the tool does.
   ChipInfo QueryTarget(size_t index);
 

@@ -87,26 +87,16 @@ TEST_P(BackendContract, EveryTransactionCostsTheBoardsLatency) {
 // The whole run through the backend: the scan finds the host chip, and host and both
 // downstream chips (reached through the host's forwarding) end up with their new images.
 TEST_P(BackendContract, RunUpdatesTheHostAndBothPorts) {
-  const std::array<ChipModel, 3> models = {ChipModel::kOcelin4100, ChipModel::kArivane,
-                                           ChipModel::kSolvenia};
-  std::array<std::optional<SimChipSetup>, sim::kBoardSlotCount> chips;
-  std::array<std::vector<uint8_t>, 3> newImages;
-  for (size_t i = 0; i < models.size(); ++i) {
-    chips[i] =
-        SimChipSetup{ChipOf(models[i]), BinImage(ImageOptions(models[i], {0x01, 0x01, 0x00}))};
-    newImages[i] = BinImage(ImageOptions(models[i], {0x02, 0x02, 0x01}, {}, 21 + i));
-  }
-  BuildBoard(std::move(chips));
+  const std::array<std::vector<uint8_t>, 3> newImages = BuildHostAndPorts(21);
   ctx.targets[kHostTarget].ddc2biAddr = GetParam().hostDdcAddr;
   Attach();
-  for (size_t i = 0; i < models.size(); ++i) StageTarget(i, DriverFile(models[i]), newImages[i]);
+  for (size_t i = 0; i < newImages.size(); ++i) {
+    StageTarget(i, DriverFile(kHostAndPortModels[i]), newImages[i]);
+  }
 
   EXPECT_TRUE(RunIsp(ctx)) << ctx.firstErrorText;
   EXPECT_EQ(ctx.runStatus, RunStatus::kCompleted);
-  for (size_t i = 0; i < models.size(); ++i) {
-    EXPECT_TRUE(FlashOf(static_cast<BoardSlot>(i)) == newImages[i]) << "target " << i;
-    EXPECT_EQ(QueryTarget(i).chipType, static_cast<ChipType>(models[i]));
-  }
+  ExpectHostAndPortsUpdated(newImages);
   EXPECT_EQ(bench->gfx().GetErrorCode(), 0) << bench->gfx().GetErrorText();
   bench->ExpectRunTraffic();
 }
