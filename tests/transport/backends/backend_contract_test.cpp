@@ -16,7 +16,6 @@
 namespace vexa::testing {
 namespace {
 
-using sim::BoardSlot;
 using sim::ChipModel;
 using namespace std::chrono_literals;
 
