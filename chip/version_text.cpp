@@ -98,7 +98,8 @@ std::string OnBoardInfoText(const ChipInfo& info) {
 
 std::string FileVersionText(const FwFileInfo& info) {
   if (info.fwVersion == 0) return {};
-  return "v" + FwVersionText(info.chipType, info.fwVersion) + " " +
+  // A std::string first: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
+  return std::string("v") + FwVersionText(info.chipType, info.fwVersion) + " " +
          RevisionPart(info.chipType, info.fwRevision);
 }
 

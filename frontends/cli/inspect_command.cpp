@@ -33,10 +33,11 @@ bool DescribeFile(const std::string& path, std::string& text) {
     text = path + ": firmware BIN file\n" +
            StrPrintf("  Chip type: %d (%s)\n", static_cast<int>(info.chipType),
                      ChipTypeName(info.chipType).c_str()) +
-           "  F/W version: " + (info.fwVersion != 0 ? "v" + version : "none") + "\n" +
+           "  F/W version: " + (info.fwVersion != 0 ? std::string("v") + version : "none") + "\n" +
            "  Revision: " + (revision.empty() ? "none" : revision) + "\n" +
            "  Boot-code version: " +
-           (info.bootCodeVersion != 0 ? "v" + BootCodeVersionText(info.bootCodeVersion) : "none") +
+           (info.bootCodeVersion != 0 ? std::string("v") + BootCodeVersionText(info.bootCodeVersion)
+                                      : "none") +
            "\n  Size: " + SizeText(size) + "\n";
     return true;
   }

@@ -16,7 +16,8 @@ constexpr uint32_t kBarWidth = 40;
 std::string ProgressBarText(uint32_t percent) {
   percent = std::min<uint32_t>(percent, 100);
   const uint32_t filled = percent * kBarWidth / 100;
-  return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
+  // A std::string first: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
+  return std::string("[") + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
          StrPrintf("%3u%%", percent);
 }
 

@@ -54,7 +54,7 @@ TEST_F(FileCheckTest, MissingDriverStopsStartOnlyWithoutDownstreamPorts) {
 TEST_F(FileCheckTest, TheBlankStandInNamesNoFile) {
   Configuration config;
   config.driverFilePath[0] = Present("driver.bin");
-  config.fwFilePath[0] = " ";
+  config.fwFilePath[0] = std::string(1, ' ');  // not = " ": GCC 12 warns falsely (-Wrestrict)
   const FileCheck check = ValidateFilePaths(config, false);
   EXPECT_EQ(check.firmwareText[0], kRed);
   EXPECT_FALSE(check.startAllowed);
