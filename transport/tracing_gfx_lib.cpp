@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "transport/transfer_chunking.h"
 #include "util/text_format.h"
 
 namespace vexa {
@@ -24,7 +25,9 @@ std::span<const uint8_t> Moved(const uint8_t* data, int32_t length, int32_t stat
 
 int32_t TracingGfxLib::Record(const char* kind, const std::string& address,
                               std::span<const uint8_t> bytes, int32_t status) {
-  ++transactions_;
+  ++calls_;
+  constexpr uint64_t kChunk = kAuxChunkSize;
+  auxTransactions_ += std::max<uint64_t>(1, (bytes.size() + kChunk - 1) / kChunk);
   bytesMoved_ += bytes.size();
   if (trace_ != nullptr) {
     std::string line = std::string(kind) + " " + address;

@@ -13,13 +13,17 @@ namespace vexa {
 // writes one line per transaction to the trace (when one is given), e.g.
 //   DDC-W 0x6E 51 85 C2 00 00 03 09 72 => 0
 //   AUX-R 0x0040C 10 00 03 => 0
-// and counts the transactions and the bytes they moved.
+// and counts the calls, the AUX transactions they took and the bytes they moved.
 class TracingGfxLib final : public GfxLib {
  public:
   // trace may be null: then only the counters run.
   TracingGfxLib(GfxLib& inner, std::ostream* trace) : inner_(inner), trace_(trace) {}
 
-  uint64_t transactions() const { return transactions_; }
+  // Transport calls, one per trace line.
+  uint64_t calls() const { return calls_; }
+  // AUX transactions as the wire counts them: a call moves at most 16 bytes per transaction
+  // and takes at least one, also when it failed.
+  uint64_t auxTransactions() const { return auxTransactions_; }
   uint64_t bytesMoved() const { return bytesMoved_; }
 
   int32_t Initialize() override { return inner_.Initialize(); }
@@ -48,7 +52,8 @@ class TracingGfxLib final : public GfxLib {
 
   GfxLib& inner_;
   std::ostream* trace_;
-  uint64_t transactions_ = 0;
+  uint64_t calls_ = 0;
+  uint64_t auxTransactions_ = 0;
   uint64_t bytesMoved_ = 0;
 };
 

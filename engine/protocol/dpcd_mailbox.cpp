@@ -5,6 +5,7 @@
 #include "engine/engine_log.h"
 #include "engine/isp_status.h"
 #include "engine/protocol/dpcd_access.h"
+#include "transport/transfer_chunking.h"
 #include "util/text_format.h"
 
 namespace vexa {
@@ -39,8 +40,11 @@ struct PayloadPart {
   uint32_t statusAddr;
 };
 
-// The transport's largest write per call.
-constexpr size_t kWriteChunkSize = kMaxDdcReplySize;
+// Payload bytes per write: the largest multiple of 16 within the transport's 131-byte limit,
+// so that every write takes the fewest 16-byte AUX transactions (a 254-byte half goes as
+// 128 + 126 bytes, 16 transactions, instead of 131 + 123, 17).
+constexpr size_t kWriteChunkSize =
+    size_t{kMaxDdcReplySize} / size_t{kAuxChunkSize} * size_t{kAuxChunkSize};
 
 uint32_t LittleEndian(std::span<const uint8_t> bytes) {
   uint32_t value = 0;

@@ -45,9 +45,10 @@ void PrintStats(const CliSession& session, std::chrono::microseconds protocolTim
   const double wallSeconds = std::chrono::duration<double>(wallTime).count();
   const double protocolSeconds = std::chrono::duration<double>(protocolTime).count();
   PrintOut(
-      StrPrintf("Stats: %llu AUX transactions, %llu bytes moved, protocol time %.3f s, "
-                "wall time %.3f s\n",
-                static_cast<unsigned long long>(tracing ? tracing->transactions() : 0),
+      StrPrintf("Stats: %llu AUX transactions in %llu transport calls, %llu bytes moved, "
+                "protocol time %.3f s, wall time %.3f s\n",
+                static_cast<unsigned long long>(tracing ? tracing->auxTransactions() : 0),
+                static_cast<unsigned long long>(tracing ? tracing->calls() : 0),
                 static_cast<unsigned long long>(tracing ? tracing->bytesMoved() : 0),
                 protocolSeconds, wallSeconds));
 }

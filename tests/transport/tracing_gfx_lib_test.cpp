@@ -36,8 +36,24 @@ TEST(TracingGfxLib, WritesOneLinePerTransactionAndCountsBytes) {
             "AUX-R 0x0040C 10 00 03 => 0\n"
             "AUX-R 0x30010 => 6\n"
             "AUX-W 0x20000 09 => 0\n");
-  EXPECT_EQ(tracing.transactions(), 5u);
+  EXPECT_EQ(tracing.calls(), 5u);
+  // One AUX transaction per call here, the failed read included.
+  EXPECT_EQ(tracing.auxTransactions(), 5u);
   EXPECT_EQ(tracing.bytesMoved(), 8u + 8u + 3u + 1u);
+}
+
+TEST(TracingGfxLib, CountsAuxTransactionsInSixteenByteUnits) {
+  ScriptedGfx inner;
+  std::vector<uint8_t> bytes(33, 0x5A);
+  inner.ExpectNativeWrite(0x20000, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 16))
+      .ExpectNativeWrite(0x20000, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 17))
+      .ExpectNativeWrite(0x20000, bytes);
+  TracingGfxLib tracing(inner, nullptr);
+  for (const int32_t length : {16, 17, 33}) {
+    EXPECT_EQ(tracing.NativeAuxWrite(0x20000, bytes.data(), length), 0);
+  }
+  EXPECT_EQ(tracing.calls(), 3u);
+  EXPECT_EQ(tracing.auxTransactions(), 1u + 2u + 3u);
 }
 
 TEST(TracingGfxLib, CountsWithoutATrace) {
@@ -46,7 +62,7 @@ TEST(TracingGfxLib, CountsWithoutATrace) {
   TracingGfxLib tracing(inner, nullptr);
   const uint8_t zero = 0;
   EXPECT_EQ(tracing.NativeAuxWrite(0x10000, &zero, 1), 0);
-  EXPECT_EQ(tracing.transactions(), 1u);
+  EXPECT_EQ(tracing.calls(), 1u);
   EXPECT_EQ(tracing.GetVendorName(), "Scripted");
 }
 

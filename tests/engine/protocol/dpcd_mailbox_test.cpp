@@ -271,12 +271,12 @@ class DpcdMailboxPayloadTest : public DpcdMailboxTest {
 
 TEST_F(DpcdMailboxPayloadTest, FullBlockGoesThroughBothHalvesSecondHalfFirst) {
   gfx.ExpectNativeRead(0x201FF, Bytes("00"))
-      .ExpectNativeWrite(0x20100, TransferBytes(0, 131))
-      .ExpectNativeWrite(0x20183, TransferBytes(131, 123))
+      .ExpectNativeWrite(0x20100, TransferBytes(0, 128))
+      .ExpectNativeWrite(0x20180, TransferBytes(128, 126))
       .ExpectNativeWrite(0x201FF, Bytes("FE"))
       .ExpectNativeRead(0x200FF, Bytes("00"))
-      .ExpectNativeWrite(0x20000, TransferBytes(254, 131))
-      .ExpectNativeWrite(0x20083, TransferBytes(385, 123))
+      .ExpectNativeWrite(0x20000, TransferBytes(254, 128))
+      .ExpectNativeWrite(0x20080, TransferBytes(382, 126))
       .ExpectNativeWrite(0x200FF, Bytes("FE"));
   ExpectAckAndClear();
 

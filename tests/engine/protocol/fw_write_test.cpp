@@ -52,8 +52,9 @@ class FwWriteTest : public EngineTest {
 
   void ExpectHalf(uint32_t start, uint32_t status, const std::vector<uint8_t>& bytes) {
     gfx.ExpectNativeRead(status, {0x00});
-    for (size_t pos = 0; pos < bytes.size(); pos += 131) {
-      const size_t end = std::min(bytes.size(), pos + 131);
+    // Writes of 128 bytes, the largest multiple of 16 the transport takes in one call.
+    for (size_t pos = 0; pos < bytes.size(); pos += 128) {
+      const size_t end = std::min(bytes.size(), pos + 128);
       gfx.ExpectNativeWrite(
           start + static_cast<uint32_t>(pos),
           {bytes.begin() + static_cast<long>(pos), bytes.begin() + static_cast<long>(end)});
