@@ -133,7 +133,7 @@ bool RunIsp(IspContext& ctx) {
     if (!check.skipped[i]) continue;
     ClearFirstError(ctx);
     SetFirstError(ctx, isp_status::kInvalidParameter, ctx.targets[i].fileProblem);
-    ctx.firstErrorHeld = true;
+    HoldTargetFailure(ctx, i);
     break;
   }
 
