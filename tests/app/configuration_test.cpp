@@ -99,6 +99,16 @@ INSTANTIATE_TEST_SUITE_P(
                   EXPECT_TRUE(config.fwFilePath[0].empty());
                   EXPECT_NE(config.fwFilePath[2].find("p2.bin"), std::string::npos);
                 }},
+        // Quotes around nothing leave an empty value: missing, so the long port key is read.
+        KeyCase{"QuotedEmptyPathIsMissing",
+                "FWFilePath = \"\"\nDriverFilePath = \"\"\nFWFileP1 = \"\"\n"
+                "FWFilePathP1 = b.bin\n",
+                [](const IspContext&, const Configuration& config) {
+                  EXPECT_TRUE(config.fwFilePath[0].empty());
+                  EXPECT_TRUE(config.driverFilePath[0].empty());
+                  EXPECT_EQ(config.settings.fwFileCount, 1);
+                  EXPECT_NE(config.fwFilePath[1].find("b.bin"), std::string::npos);
+                }},
         KeyCase{"ShortPortKeyWinsAndCountsOnce", "FWFileP1 = a.bin\nFWFilePathP1 = b.bin\n",
                 [](const IspContext&, const Configuration& config) {
                   EXPECT_EQ(config.settings.fwFileCount, 1);
