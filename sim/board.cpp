@@ -41,7 +41,7 @@ AuxReply Board::Charged(AuxReply reply) {
 AuxReply Board::ServeI2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I2cPhase phase) {
   Chip* target = RouteI2c(i2cAddr);
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
-  if (target == nullptr || !target->ListensAt(i2cAddr)) return AuxReply::kNack;
+  if (HostBooting() || target == nullptr || !target->ListensAt(i2cAddr)) return AuxReply::kNack;
   target->I2cWrite(i2cAddr, bytes, phase);
   return AuxReply::kAck;
 }
@@ -49,7 +49,7 @@ AuxReply Board::ServeI2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I
 AuxReply Board::ServeI2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase phase) {
   Chip* target = RouteI2c(i2cAddr);
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
-  if (target == nullptr || !target->ListensAt(i2cAddr)) return AuxReply::kNack;
+  if (HostBooting() || target == nullptr || !target->ListensAt(i2cAddr)) return AuxReply::kNack;
   target->I2cRead(i2cAddr, out, phase);
   return AuxReply::kAck;
 }
@@ -57,7 +57,7 @@ AuxReply Board::ServeI2cRead(uint8_t i2cAddr, std::span<uint8_t> out, I2cPhase p
 AuxReply Board::ServeDpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes) {
   Chip* target = TrafficTarget();
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
-  if (target == nullptr) return AuxReply::kNack;
+  if (HostBooting() || target == nullptr) return AuxReply::kNack;
   target->DpcdWrite(dpcdAddr, bytes, clock_.Now());
   return AuxReply::kAck;
 }
@@ -65,7 +65,7 @@ AuxReply Board::ServeDpcdWrite(uint32_t dpcdAddr, std::span<const uint8_t> bytes
 AuxReply Board::ServeDpcdRead(uint32_t dpcdAddr, std::span<uint8_t> out) {
   Chip* target = TrafficTarget();
   if (!PassesTransport(target)) return AuxReply::kTransportFault;
-  if (target == nullptr) return AuxReply::kNack;
+  if (HostBooting() || target == nullptr) return AuxReply::kNack;
   target->DpcdRead(dpcdAddr, out, clock_.Now());
   return AuxReply::kAck;
 }
@@ -104,6 +104,7 @@ bool Board::CancelForwarding(uint8_t port) {
 
 void Board::HostRebooted() {
   forwardedPort_ = 0;
+  hostReadyAt_ = clock_.Now() + settings_.hostBootTime;
 }
 
 }  // namespace vexa::sim

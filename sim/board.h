@@ -22,12 +22,15 @@ struct BoardSettings {
   std::chrono::microseconds auxLatency{500};
   // Simulated waits take no real time (a virtual clock) instead of real time.
   bool virtualTime = false;
+  // After a reset the host chip answers nothing for this long: it is booting.
+  std::chrono::milliseconds hostBootTime{500};
 };
 
 // A board of up to three chips behind one DisplayPort AUX channel. Every call is one AUX
 // transaction. Traffic goes to the host chip, except that while the host forwards to a
 // downstream port, everything but I2C at 0x60 (the host's own command interface) goes to that
 // port's chip; a port without a chip, or an I2C address no chip listens at, does not answer.
+// While the host chip boots after a reset, no transaction is answered: all of them pass it.
 // Every transaction, answered or not, costs auxLatency on the clock once it has been served,
 // whichever transport reached the board; the clock also times the chips' erases. Not
 // thread-safe: one transaction at a time.
@@ -65,6 +68,7 @@ class Board final : private ForwardingControl {
   // Counts the transaction against every chip it passes (the host, and the chip it reaches);
   // false when one of them has reached its TransportFailAfter fault.
   bool PassesTransport(const Chip* target);
+  bool HostBooting() const { return clock_.Now() < hostReadyAt_; }
 
   bool EnableForwarding(uint8_t port) override;
   bool CancelForwarding(uint8_t port) override;
@@ -75,6 +79,8 @@ class Board final : private ForwardingControl {
   std::array<uint64_t, kBoardSlotCount> transactionsSeen_{};
   Clock& clock_;
   uint8_t forwardedPort_ = 0;
+  // When the host chip has finished booting after its last reset.
+  std::chrono::microseconds hostReadyAt_{0};
   uint64_t transactionCount_ = 0;
 };
 

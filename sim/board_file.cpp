@@ -16,7 +16,8 @@ namespace {
 constexpr std::string_view kBoardSection = "Board";
 constexpr std::array<std::string_view, kBoardSlotCount> kSlotSections = {"Host", "Port1", "Port2"};
 
-constexpr std::array<std::string_view, 2> kBoardKeys = {"AuxLatencyUs", "VirtualTime"};
+constexpr std::array<std::string_view, 3> kBoardKeys = {"AuxLatencyUs", "VirtualTime",
+                                                        "HostBootMs"};
 constexpr std::array<std::string_view, 16> kChipKeys = {
     "Chip",       "Cut",         "DdcAddr",          "FlashId",
     "EraseMs",    "MailboxAddr", "MailboxSize",      "AckAddr",
@@ -185,6 +186,9 @@ void ReadBoardSettings(SectionReader& reader, BoardSettings& settings) {
   reader.ReadInteger("AuxLatencyUs", {0, 1000000}, latencyUs);
   settings.auxLatency = std::chrono::microseconds(latencyUs);
   reader.ReadFlag("VirtualTime", settings.virtualTime);
+  int64_t hostBootMs = settings.hostBootTime.count();
+  reader.ReadInteger("HostBootMs", {0, 60000}, hostBootMs);
+  settings.hostBootTime = std::chrono::milliseconds(hostBootMs);
 }
 
 std::optional<BoardSlot> SlotOfSection(std::string_view name) {

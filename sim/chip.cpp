@@ -83,6 +83,9 @@ void Chip::DpcdRead(uint32_t dpcdAddr, std::span<uint8_t> out, std::chrono::micr
     const uint32_t addr = dpcdAddr + static_cast<uint32_t>(i);
     out[i] = driver_ && driver_->Serves(addr) ? driver_->Read(addr) : DpcdByte(addr);
   }
+  if (!driver_) return;
+  driver_->NoteRead(dpcdAddr, out.size());
+  if (driver_->ResetRequested()) Reboot();
 }
 
 void Chip::Reboot() {

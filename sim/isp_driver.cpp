@@ -87,8 +87,13 @@ void IspDriver::Write(uint32_t addr, uint8_t value) {
   } else if (InWindow(addr, mailbox.ackAddr, kAckAreaSize)) {
     const uint32_t offset = addr - mailbox.ackAddr;
     ackArea_[offset] = value;
-    if (offset == 0 && value == 0 && resetOnAckTaken_) resetRequested_ = true;
+    if (offset == 0 && value == 0 && resetOnAckTaken_) resetAckCleared_ = true;
   }
+}
+
+void IspDriver::NoteRead(uint32_t addr, size_t count) {
+  const uint32_t ackAddr = config_.mailbox.ackAddr;
+  if (resetAckCleared_ && addr <= ackAddr && ackAddr - addr < count) resetRequested_ = true;
 }
 
 void IspDriver::Service(std::chrono::microseconds now) {

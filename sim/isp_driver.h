@@ -25,7 +25,8 @@ inline constexpr uint32_t kBufferInfoAddr = 0x510;
 // whole flash; 0xFFB2 / 0xFFB1 all but the boot code of a 512 KiB / 256 KiB flash), block
 // start (then an 8-byte address record in the first half, then the payload through the
 // second half and the first half, each announced by its status byte and freed by the driver
-// once taken), and reset (the chip resets once the host has cleared that acknowledge).
+// once taken), and reset (the chip resets once the host has cleared that acknowledge and read
+// the cleared byte back, which ends the tool's reset handshake).
 // While an erase runs the driver is busy: nothing else is taken until it completes.
 class IspDriver {
  public:
@@ -36,6 +37,8 @@ class IspDriver {
 
   uint8_t Read(uint32_t addr) const;
   void Write(uint32_t addr, uint8_t value);
+  // The host read count bytes from addr on.
+  void NoteRead(uint32_t addr, size_t count);
 
   // Lets the driver work on what the host has written up to now: completes an erase whose
   // time has come, takes a new command, an address record or a filled half.
@@ -81,6 +84,7 @@ class IspDriver {
   int halvesTaken_ = 0;
   uint32_t blocksReceived_ = 0;
   bool resetOnAckTaken_ = false;
+  bool resetAckCleared_ = false;
   bool resetRequested_ = false;
 };
 

@@ -15,6 +15,7 @@ TEST(BoardFile, ReadsEveryKeyAndResolvesPathsAgainstTheFile) {
 [Board]
 AuxLatencyUs = 250        ; time one AUX transaction takes
 VirtualTime = 1
+HostBootMs = 800
 [host]                    ; section names are not case-sensitive
 Chip = 2
 Cut = 0x31
@@ -40,6 +41,7 @@ Chip = 5
   const sim::BoardDescription& board = *parse.board;
   EXPECT_EQ(board.settings.auxLatency, std::chrono::microseconds(250));
   EXPECT_TRUE(board.settings.virtualTime);
+  EXPECT_EQ(board.settings.hostBootTime, std::chrono::milliseconds(800));
   EXPECT_FALSE(board.chips[1]);
 
   const sim::ChipEntry& host = *board.chips[0];
@@ -52,7 +54,7 @@ Chip = 5
   EXPECT_EQ(host.config.mailbox.bufferSize, 0x100);
   EXPECT_EQ(host.config.mailbox.ackAddr, 0x18000u);
   EXPECT_EQ(host.flashFile, std::filesystem::path("/boards/demo/flash/host.flash"));
-  EXPECT_EQ(host.flashLine, 14);
+  EXPECT_EQ(host.flashLine, 15);
   EXPECT_EQ(host.firmwareFile, std::filesystem::path("/images/old.bin"));
   EXPECT_EQ(host.config.faults.noAckOpcode, 0x1D);
   EXPECT_EQ(host.config.faults.driverChunkNoAck, 2u);
@@ -96,6 +98,7 @@ TEST(BoardFile, SettingsDefaultToRealTimeAndHalfAMillisecond) {
   ASSERT_TRUE(parse.board);
   EXPECT_EQ(parse.board->settings.auxLatency, std::chrono::microseconds(500));
   EXPECT_FALSE(parse.board->settings.virtualTime);
+  EXPECT_EQ(parse.board->settings.hostBootTime, std::chrono::milliseconds(500));
 }
 
 struct ErrorCase {

@@ -277,6 +277,9 @@ TEST_F(SimBoardTest, HostResetEndsForwardingAndIspMode) {
   const std::array<uint8_t, 3> hostReset = {2, 0x20, 0x01};
   ASSERT_EQ(SendIspCommand(ctx, hostReset), 0);
   EXPECT_EQ(board->forwardedPort(), 0);
+  // While it boots the host answers nothing; then it answers, out of ISP mode.
+  EXPECT_EQ(SendIspCommand(ctx, ramWrite), isp_status::kDriverCallFailed);
+  WaitForHostBoot();
   ASSERT_EQ(SendIspCommand(ctx, ramWrite), 0);
   EXPECT_EQ(ReadIspAck(ctx, true), isp_status::kNoAck);
 }

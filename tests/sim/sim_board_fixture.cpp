@@ -88,6 +88,7 @@ FwFileInfo SimBoardTest::StageTarget(size_t index, const std::vector<uint8_t>& d
 }
 
 ChipInfo SimBoardTest::QueryTarget(size_t index) {
+  WaitForHostBoot();
   ChipInfo info;
   if (index != kHostTarget) {
     EXPECT_EQ(OpenPort(ctx, index, OnOpenFrameFailure::kGiveUp), PortOpen::kOpened);

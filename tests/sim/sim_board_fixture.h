@@ -60,8 +60,10 @@ class SimBoardTest : public ::testing::Test {
   // Checks that every target holds its new image and identifies as its model.
   void ExpectHostAndPortsUpdated(const std::array<std::vector<uint8_t>, 3>& newImages);
 
-  // Identifies the chip of target index (opening forwarding for a port) as the tool does.
+  // Identifies the chip of target index (opening forwarding for a port) as the tool does, once
+  // a host that was just reset has booted.
   ChipInfo QueryTarget(size_t index);
+  void WaitForHostBoot() { clock.Sleep(board->settings().hostBootTime); }
 
   // Puts the host chip's driver into service as InitIsp does for staged target 0.
   bool StartHostDriver();

@@ -1,6 +1,7 @@
 #include "engine/run/isp_run.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "chip/version_text.h"
 #include "engine/engine_log.h"
@@ -189,14 +190,14 @@ TEST_F(IspRunTest, NothingToProgramEndsFailedWithItsReason) {
 class PortRunTest : public IspRunTest {
  protected:
   // Host and both ports hold Arivane chips with an old image; faults per slot.
-  void BuildPorts(std::array<sim::ChipFaults, 3> faults) {
+  void BuildPorts(std::array<sim::ChipFaults, 3> faults, sim::BoardSettings settings = {}) {
     std::array<std::optional<SimChipSetup>, sim::kBoardSlotCount> chips;
     for (size_t i = 0; i < chips.size(); ++i) {
       sim::ChipConfig config = ChipOf(ChipModel::kArivane);
       config.faults = faults[i];
       chips[i] = SimChipSetup{config, BinImage(ImageOptions(ChipModel::kArivane, {1, 1, 1}))};
     }
-    BuildBoard(std::move(chips));
+    BuildBoard(std::move(chips), settings);
     ctx.targets[kHostTarget].ddc2biAddr = sim::kHostCommandAddr;
     ctx.nextIspDelayMs = 1000;
   }
@@ -302,15 +303,44 @@ TEST_F(IspRunTest, HeldTargetFailureIsNotReplaced) {
   EXPECT_EQ(FormatFirstError(ctx), "Gfx Error (-1): I2C write at 0x70: no answer (AUX NACK)");
 }
 
-TEST_F(PortRunTest, HostAndPortsWaitForTheHostToRebootFirst) {
-  BuildPorts({});
-  Stage({0, 1});
-  EXPECT_TRUE(RunIsp(ctx)) << ctx.firstErrorText;
-  const std::vector<std::string> lines = LogLines();
-  const auto reboot = std::find(lines.begin(), lines.end(), "Host device re-booting...\r\n");
-  ASSERT_NE(reboot, lines.end());
-  EXPECT_EQ(*(reboot + 1), "ISP on [Port#1]:\r\n");
-  EXPECT_EQ(lines.back(), "Reset host device\r\n");
+// Milliseconds of the day in a log line's "[hh:mm:ss.mmm] " stamp.
+int64_t StampMs(const std::string& line) {
+  int hours = 0, minutes = 0, seconds = 0, ms = 0;
+  EXPECT_EQ(std::sscanf(line.c_str(), "[%d:%d:%d.%d]", &hours, &minutes, &seconds, &ms), 4) << line;
+  return ((hours * 60LL + minutes) * 60 + seconds) * 1000 + ms;
+}
+
+// The host answers nothing while it boots after its reset: the ports are opened only after the
+// configured wait, and a host that boots for longer than that cannot open them.
+TEST_F(PortRunTest, PortsWaitForTheHostToReboot) {
+  for (const int64_t hostBootMs : {500, 1500}) {
+    sim::BoardSettings settings;
+    settings.hostBootTime = std::chrono::milliseconds(hostBootMs);
+    BuildPorts({}, settings);
+    Stage({0, 1});
+    ctx.printTimeStamp = true;
+    const bool booted = hostBootMs < ctx.nextIspDelayMs;
+
+    EXPECT_EQ(RunIsp(ctx), booted) << ctx.firstErrorText;
+    const std::vector<std::string> lines = LogLines();
+    const auto reboot = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.ends_with("] Host device re-booting...\r\n");
+    });
+    ASSERT_NE(reboot, lines.end());
+    ASSERT_NE(reboot + 1, lines.end());
+    EXPECT_TRUE((reboot + 1)
+                    ->ends_with(booted ? "] ISP on [Port#1]:\r\n"
+                                       : "] Forwarding AUX to port#1 ... failed!\r\n"))
+        << *(reboot + 1);
+    // Opening the port sends two commands and waits for their acknowledges after the wait.
+    const int64_t waited = StampMs(*(reboot + 1)) - StampMs(*reboot);
+    EXPECT_GE(waited, ctx.nextIspDelayMs);
+    if (booted) {
+      EXPECT_LT(waited, ctx.nextIspDelayMs + 200);
+    }
+    EXPECT_TRUE(lines.back().ends_with("] Reset host device\r\n"));
+    EXPECT_EQ(FlashOf(BoardSlot::kPort1) == newImages[1], booted);
+  }
 }
 
 TEST_F(IspRunTest, FailedRunLeavesTheBootCodeAndASecondRunRecoversTheChip) {
