@@ -54,6 +54,10 @@ class Board final : private ForwardingControl {
   uint8_t forwardedPort() const { return forwardedPort_; }
   // AUX transactions the board has seen since it was built.
   uint64_t transactionCount() const { return transactionCount_; }
+  // Transactions that passed the chip in slot, as its TransportFailAfter fault counts them.
+  uint64_t transactionsSeen(BoardSlot slot) const {
+    return transactionsSeen_[static_cast<size_t>(slot)];
+  }
 
  private:
   AuxReply ServeI2cWrite(uint8_t i2cAddr, std::span<const uint8_t> bytes, I2cPhase phase);
