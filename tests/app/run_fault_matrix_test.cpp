@@ -8,20 +8,20 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <streambuf>
 
 #include "app/run_report.h"
 #include "chip/version_text.h"
 #include "engine/engine_log.h"
 #include "engine/run/isp_run.h"
 #include "tests/sim/sim_board_fixture.h"
-#include "transport/gfx_lib.h"
+#include "transport/tracing_gfx_lib.h"
 #include "util/text_format.h"
 
 namespace vexa::testing {
 namespace {
 
 using sim::BoardSlot;
-using sim::ChipModel;
 
 // How each chip's boot code stands before the run; every chip is programmed with the
 // boot-code policy on.
@@ -53,7 +53,8 @@ struct FaultPoint {
 
 // In errorLine and logTail, {addr} is the target's command address, {erase} the erase code of
 // its boot-code policy, {first} and {last} the names of the run's first and last flash write,
-// {block3} the image offset of the third block of the first write.
+// {block3} the image offset of the third block of the first write (blocks of 504 bytes, as the
+// default mailbox takes them).
 struct FaultRow {
   const char* name;
   // Sets a fault key; null for a transport fault at point.
@@ -70,46 +71,19 @@ struct FaultRow {
 
 using MatrixParam = std::tuple<FaultRow, size_t, BootCode>;
 
-// Passes every call to the board's transport and reports each transaction once it is done.
-class ObservedGfxLib final : public GfxLib {
+// Reports each line of a transport trace, one per transaction, as it is written.
+class TransactionTap final : public std::streambuf {
  public:
-  ObservedGfxLib(GfxLib& inner, std::function<void()> onTransaction)
-      : inner_(inner), onTransaction_(std::move(onTransaction)) {}
+  explicit TransactionTap(std::function<void()> onTransaction)
+      : onTransaction_(std::move(onTransaction)) {}
 
-  int32_t Initialize() override { return inner_.Initialize(); }
-  void Uninitialize() override { inner_.Uninitialize(); }
-  int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
-                    std::string* report) override {
-    return inner_.ScanPorts(probeMode, displayId, ddcAddr, report);
+ protected:
+  int overflow(int c) override {
+    if (c == '\n') onTransaction_();
+    return c;
   }
-  int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override {
-    return Observed(inner_.DdcAuxRead(ddcAddr, buffer, length));
-  }
-  int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override {
-    return Observed(inner_.DdcAuxWrite(ddcAddr, data, length));
-  }
-  int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override {
-    return Observed(inner_.NativeAuxRead(dpcdAddr, buffer, length));
-  }
-  int32_t NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) override {
-    return Observed(inner_.NativeAuxWrite(dpcdAddr, data, length));
-  }
-  void ClearError() override { inner_.ClearError(); }
-  int32_t GetErrorCode() override { return inner_.GetErrorCode(); }
-  std::string GetErrorText() override { return inner_.GetErrorText(); }
-  std::string GetVendorName() override { return inner_.GetVendorName(); }
-  std::string GetAdapterName() override { return inner_.GetAdapterName(); }
-  std::string GetDriverVersion() override { return inner_.GetDriverVersion(); }
-  std::string GetPortType() override { return inner_.GetPortType(); }
-  std::string GetPortStatus() override { return inner_.GetPortStatus(); }
 
  private:
-  int32_t Observed(int32_t status) {
-    onTransaction_();
-    return status;
-  }
-
-  GfxLib& inner_;
   std::function<void()> onTransaction_;
 };
 
@@ -205,9 +179,10 @@ class FaultMatrix : public SimBoardTest, public ::testing::WithParamInterface<Ma
     StageAll();
     std::vector<std::pair<size_t, uint64_t>> seen;  // log lines so far, chip's transactions
     const auto slot = static_cast<BoardSlot>(Target());
-    ObservedGfxLib observed(
-        *gfx, [&] { seen.emplace_back(ctx.log.Count(), board->transactionsSeen(slot)); });
-    ctx.activeGfxLib = &observed;
+    TransactionTap tap([&] { seen.emplace_back(ctx.log.Count(), board->transactionsSeen(slot)); });
+    std::ostream trace(&tap);
+    TracingGfxLib tracing(*gfx, &trace);
+    ctx.activeGfxLib = &tracing;
     EXPECT_TRUE(RunIsp(ctx)) << ctx.firstErrorText;
     ctx.activeGfxLib = gfx.get();
 
@@ -218,7 +193,7 @@ class FaultMatrix : public SimBoardTest, public ::testing::WithParamInterface<Ma
     });
     EXPECT_NE(anchor, section.rend()) << point.anchor;
     if (anchor == section.rend()) return 0;
-    // Log lines are unique within a section; its position in the whole log:
+    // The section's first line, its target's "ISP on", appears once in the log.
     const auto sectionStart =
         std::find(lines.begin(), lines.end(), section.front()) - lines.begin();
     const size_t anchorCount =
