@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "transport/gfx_lib.h"
+
+namespace vexa::bench {
+
+// Passes every operation to the transport it wraps and counts the AUX transactions the
+// protocol could not do without: one per 16 bytes of each transfer (at least one per call),
+// where a transfer is one call, or a run of DPCD writes each continuing where the last one
+// ended (the writes of one mailbox buffer half). How the code splits a transfer into calls
+// cannot lower this count; a split off the 16-byte grid raises the wire's count above it.
+class TransferCounter final : public GfxLib {
+ public:
+  explicit TransferCounter(GfxLib& inner) : inner_(inner) {}
+
+  uint64_t minimumTransactions() const { return closedUnits_ + UnitsOf(openWriteBytes_); }
+
+  int32_t Initialize() override { return inner_.Initialize(); }
+  void Uninitialize() override { inner_.Uninitialize(); }
+  int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
+                    std::string* report) override {
+    return inner_.ScanPorts(probeMode, displayId, ddcAddr, report);
+  }
+  int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
+  int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
+  int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;
+  int32_t NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) override;
+  void ClearError() override { inner_.ClearError(); }
+  int32_t GetErrorCode() override { return inner_.GetErrorCode(); }
+  std::string GetErrorText() override { return inner_.GetErrorText(); }
+  std::string GetVendorName() override { return inner_.GetVendorName(); }
+  std::string GetAdapterName() override { return inner_.GetAdapterName(); }
+  std::string GetDriverVersion() override { return inner_.GetDriverVersion(); }
+  std::string GetPortType() override { return inner_.GetPortType(); }
+  std::string GetPortStatus() override { return inner_.GetPortStatus(); }
+
+ private:
+  static uint64_t UnitsOf(uint64_t bytes) { return bytes == 0 ? 0 : (bytes + 15) / 16; }
+  // Ends the open run of DPCD writes, then counts a transfer of this many bytes.
+  void CountTransfer(int64_t bytes);
+
+  GfxLib& inner_;
+  uint64_t closedUnits_ = 0;
+  // The DPCD write run still open: where its next byte would go and how many it holds.
+  uint32_t openWriteEnd_ = 0;
+  uint64_t openWriteBytes_ = 0;
+};
+
+}  // namespace vexa::bench
