@@ -13,7 +13,10 @@ void TransferCounter::CountTransfer(int64_t bytes) {
 
 int32_t TransferCounter::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
   const int32_t status = inner_.DdcAuxRead(ddcAddr, buffer, length);
-  CountTransfer(length != nullptr ? *length : 0);
+  // A reply's length is unknown until its address and length bytes have been read, so those
+  // two take a transaction of their own before the rest.
+  CountTransfer(2);
+  if (status == 0 && *length > 2) closedUnits_ += UnitsOf(static_cast<uint64_t>(*length - 2));
   return status;
 }
 

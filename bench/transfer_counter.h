@@ -10,7 +10,8 @@ namespace vexa::bench {
 // Passes every operation to the transport it wraps and counts the AUX transactions the
 // protocol could not do without: one per 16 bytes of each transfer (at least one per call),
 // where a transfer is one call, or a run of DPCD writes each continuing where the last one
-// ended (the writes of one mailbox buffer half). How the code splits a transfer into calls
+// ended (the writes of one mailbox buffer half). A DDC reply read is two transfers: its
+// address and length bytes, then the rest they announce. How the code splits a transfer into calls
 // cannot lower this count; a split off the 16-byte grid raises the wire's count above it.
 class TransferCounter final : public GfxLib {
  public:
