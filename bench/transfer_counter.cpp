@@ -12,7 +12,7 @@ void TransferCounter::CountTransfer(int64_t bytes) {
 }
 
 int32_t TransferCounter::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
-  const int32_t status = inner_.DdcAuxRead(ddcAddr, buffer, length);
+  const int32_t status = ForwardingGfxLib::DdcAuxRead(ddcAddr, buffer, length);
   // A reply's length is unknown until its address and length bytes have been read, so those
   // two take a transaction of their own before the rest.
   CountTransfer(2);
@@ -22,12 +22,12 @@ int32_t TransferCounter::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* l
 
 int32_t TransferCounter::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
   CountTransfer(length);
-  return inner_.DdcAuxWrite(ddcAddr, data, length);
+  return ForwardingGfxLib::DdcAuxWrite(ddcAddr, data, length);
 }
 
 int32_t TransferCounter::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
   CountTransfer(length);
-  return inner_.NativeAuxRead(dpcdAddr, buffer, length);
+  return ForwardingGfxLib::NativeAuxRead(dpcdAddr, buffer, length);
 }
 
 int32_t TransferCounter::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
@@ -37,7 +37,7 @@ int32_t TransferCounter::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, 
   }
   openWriteBytes_ += static_cast<uint64_t>(std::max(length, 1));
   openWriteEnd_ = dpcdAddr + static_cast<uint32_t>(std::max(length, 0));
-  return inner_.NativeAuxWrite(dpcdAddr, data, length);
+  return ForwardingGfxLib::NativeAuxWrite(dpcdAddr, data, length);
 }
 
 }  // namespace vexa::bench

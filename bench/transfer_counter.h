@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "transport/gfx_lib.h"
+#include "transport/forwarding_gfx_lib.h"
 
 namespace vexa::bench {
 
@@ -13,37 +13,22 @@ namespace vexa::bench {
 // ended (the writes of one mailbox buffer half). A DDC reply read is two transfers: its
 // address and length bytes, then the rest they announce. How the code splits a transfer into calls
 // cannot lower this count; a split off the 16-byte grid raises the wire's count above it.
-class TransferCounter final : public GfxLib {
+class TransferCounter final : public ForwardingGfxLib {
  public:
-  explicit TransferCounter(GfxLib& inner) : inner_(inner) {}
+  explicit TransferCounter(GfxLib& inner) : ForwardingGfxLib(inner) {}
 
   uint64_t minimumTransactions() const { return closedUnits_ + UnitsOf(openWriteBytes_); }
 
-  int32_t Initialize() override { return inner_.Initialize(); }
-  void Uninitialize() override { inner_.Uninitialize(); }
-  int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
-                    std::string* report) override {
-    return inner_.ScanPorts(probeMode, displayId, ddcAddr, report);
-  }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;
   int32_t NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) override;
-  void ClearError() override { inner_.ClearError(); }
-  int32_t GetErrorCode() override { return inner_.GetErrorCode(); }
-  std::string GetErrorText() override { return inner_.GetErrorText(); }
-  std::string GetVendorName() override { return inner_.GetVendorName(); }
-  std::string GetAdapterName() override { return inner_.GetAdapterName(); }
-  std::string GetDriverVersion() override { return inner_.GetDriverVersion(); }
-  std::string GetPortType() override { return inner_.GetPortType(); }
-  std::string GetPortStatus() override { return inner_.GetPortStatus(); }
 
  private:
   static uint64_t UnitsOf(uint64_t bytes) { return bytes == 0 ? 0 : (bytes + 15) / 16; }
   // Ends the open run of DPCD writes, then counts a transfer of this many bytes.
   void CountTransfer(int64_t bytes);
 
-  GfxLib& inner_;
   uint64_t closedUnits_ = 0;
   // The DPCD write run still open: where its next byte would go and how many it holds.
   uint32_t openWriteEnd_ = 0;

@@ -29,33 +29,33 @@ void GatedTransport::PassGate() {
 
 int32_t GatedTransport::Initialize() {
   PassGate();
-  return inner_.Initialize();
+  return ForwardingGfxLib::Initialize();
 }
 
 int32_t GatedTransport::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
                                   std::string* report) {
   PassGate();
-  return inner_.ScanPorts(probeMode, displayId, ddcAddr, report);
+  return ForwardingGfxLib::ScanPorts(probeMode, displayId, ddcAddr, report);
 }
 
 int32_t GatedTransport::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
   PassGate();
-  return inner_.DdcAuxRead(ddcAddr, buffer, length);
+  return ForwardingGfxLib::DdcAuxRead(ddcAddr, buffer, length);
 }
 
 int32_t GatedTransport::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
   PassGate();
-  return inner_.DdcAuxWrite(ddcAddr, data, length);
+  return ForwardingGfxLib::DdcAuxWrite(ddcAddr, data, length);
 }
 
 int32_t GatedTransport::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
   PassGate();
-  return inner_.NativeAuxRead(dpcdAddr, buffer, length);
+  return ForwardingGfxLib::NativeAuxRead(dpcdAddr, buffer, length);
 }
 
 int32_t GatedTransport::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
   PassGate();
-  return inner_.NativeAuxWrite(dpcdAddr, data, length);
+  return ForwardingGfxLib::NativeAuxWrite(dpcdAddr, data, length);
 }
 
 }  // namespace vexa::testing
