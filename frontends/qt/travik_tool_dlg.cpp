@@ -141,6 +141,12 @@ void VexaTravikToolDlg::PollJob() {
 void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
+  // At start-up the file panel's check follows the detection, as it did when detection
+  // finished before the panel was built; a later "Refresh" enables "Start" whatever it said.
+  if (fileCheckPending_) {
+    fileCheckPending_ = false;
+    filePanel_->ValidateFilePaths();
+  }
   // At start-up the one-step panel's query follows the detection.
   if (panelQueryPending_) {
     panelQueryPending_ = false;
@@ -215,6 +221,7 @@ QWidget* VexaTravikToolDlg::CreateFilePanel() {
   filePanel_ = new CDevProgDlg(session_.config(), session_.ctx().portsConfigured, units_, this);
   connect(filePanel_, &CDevProgDlg::FilesChecked, this, &VexaTravikToolDlg::FilesChecked);
   filePanel_->Initialize();
+  fileCheckPending_ = true;
   return filePanel_;
 }
 

@@ -138,6 +138,8 @@ class VexaTravikToolDlg : public QDialog {
   std::optional<BusyCursor> busyCursor_;
   // The one-step panel waits for the start-up detection before its query starts.
   bool panelQueryPending_ = false;
+  // The file panel's start-up check counts once the start-up detection has connected.
+  bool fileCheckPending_ = false;
   bool aboutInSystemMenu_ = false;
   WarningBox warningBox_;
 };
