@@ -28,6 +28,8 @@ class RunControl {
   // Blocks until the worker thread has ended; the run stays in progress until Finish. For
   // callers that must not race the worker, such as tests.
   void WaitForWorker() { worker_.Wait(); }
+  // The last run's protocol and wall time, measured by its worker; valid after Finish.
+  const RunTimes& LastRunTimes() const { return worker_.LastRunTimes(); }
 
  private:
   IspContext& ctx_;

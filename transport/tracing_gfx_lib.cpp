@@ -38,24 +38,24 @@ int32_t TracingGfxLib::Record(const char* kind, const std::string& address,
 }
 
 int32_t TracingGfxLib::DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) {
-  const int32_t status = inner_.DdcAuxRead(ddcAddr, buffer, length);
+  const int32_t status = ForwardingGfxLib::DdcAuxRead(ddcAddr, buffer, length);
   // The transport copies at most its reply size into the buffer, whatever length says.
   const int32_t shown = length == nullptr ? 0 : std::min<int32_t>(*length, kMaxDdcReplySize);
   return Record("DDC-R", DdcAddress(ddcAddr), Moved(buffer, shown, status), status);
 }
 
 int32_t TracingGfxLib::DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) {
-  const int32_t status = inner_.DdcAuxWrite(ddcAddr, data, length);
+  const int32_t status = ForwardingGfxLib::DdcAuxWrite(ddcAddr, data, length);
   return Record("DDC-W", DdcAddress(ddcAddr), Moved(data, length, status), status);
 }
 
 int32_t TracingGfxLib::NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) {
-  const int32_t status = inner_.NativeAuxRead(dpcdAddr, buffer, length);
+  const int32_t status = ForwardingGfxLib::NativeAuxRead(dpcdAddr, buffer, length);
   return Record("AUX-R", DpcdAddress(dpcdAddr), Moved(buffer, length, status), status);
 }
 
 int32_t TracingGfxLib::NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) {
-  const int32_t status = inner_.NativeAuxWrite(dpcdAddr, data, length);
+  const int32_t status = ForwardingGfxLib::NativeAuxWrite(dpcdAddr, data, length);
   return Record("AUX-W", DpcdAddress(dpcdAddr), Moved(data, length, status), status);
 }
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "transport/gfx_lib.h"
+#include "transport/forwarding_gfx_lib.h"
 
 namespace vexa {
 
@@ -14,10 +14,10 @@ namespace vexa {
 //   DDC-W 0x6E 51 85 C2 00 00 03 09 72 => 0
 //   AUX-R 0x0040C 10 00 03 => 0
 // and counts the calls, the AUX transactions they took and the bytes they moved.
-class TracingGfxLib final : public GfxLib {
+class TracingGfxLib final : public ForwardingGfxLib {
  public:
   // trace may be null: then only the counters run.
-  TracingGfxLib(GfxLib& inner, std::ostream* trace) : inner_(inner), trace_(trace) {}
+  TracingGfxLib(GfxLib& inner, std::ostream* trace) : ForwardingGfxLib(inner), trace_(trace) {}
 
   // Transport calls, one per trace line.
   uint64_t calls() const { return calls_; }
@@ -26,31 +26,16 @@ class TracingGfxLib final : public GfxLib {
   uint64_t auxTransactions() const { return auxTransactions_; }
   uint64_t bytesMoved() const { return bytesMoved_; }
 
-  int32_t Initialize() override { return inner_.Initialize(); }
-  void Uninitialize() override { inner_.Uninitialize(); }
-  int32_t ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t ddcAddr,
-                    std::string* report) override {
-    return inner_.ScanPorts(probeMode, displayId, ddcAddr, report);
-  }
   int32_t DdcAuxRead(uint8_t ddcAddr, uint8_t* buffer, int32_t* length) override;
   int32_t DdcAuxWrite(uint8_t ddcAddr, const uint8_t* data, int32_t length) override;
   int32_t NativeAuxRead(uint32_t dpcdAddr, uint8_t* buffer, int32_t length) override;
   int32_t NativeAuxWrite(uint32_t dpcdAddr, const uint8_t* data, int32_t length) override;
-  void ClearError() override { inner_.ClearError(); }
-  int32_t GetErrorCode() override { return inner_.GetErrorCode(); }
-  std::string GetErrorText() override { return inner_.GetErrorText(); }
-  std::string GetVendorName() override { return inner_.GetVendorName(); }
-  std::string GetAdapterName() override { return inner_.GetAdapterName(); }
-  std::string GetDriverVersion() override { return inner_.GetDriverVersion(); }
-  std::string GetPortType() override { return inner_.GetPortType(); }
-  std::string GetPortStatus() override { return inner_.GetPortStatus(); }
 
  private:
   // Counts one transaction and traces it; bytes are shown only when they moved.
   int32_t Record(const char* kind, const std::string& address, std::span<const uint8_t> bytes,
                  int32_t status);
 
-  GfxLib& inner_;
   std::ostream* trace_;
   uint64_t calls_ = 0;
   uint64_t auxTransactions_ = 0;

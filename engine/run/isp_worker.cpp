@@ -14,9 +14,13 @@ bool IspWorker::Start() {
   try {
     thread_ = std::thread([this] {
       RaiseCurrentThreadPriority();
+      const auto protocolStart = ctx_.clock.Now();
+      const auto wallStart = std::chrono::steady_clock::now();
       GfxLib* gfx = ctx_.activeGfxLib;
       if (gfx != nullptr) gfx->Initialize();  // a failure shows in the run's first transaction
       RunIsp(ctx_);
+      times_.protocol = ctx_.clock.Now() - protocolStart;
+      times_.wall = std::chrono::steady_clock::now() - wallStart;
       if (gfx != nullptr) gfx->Uninitialize();
     });
   } catch (const std::system_error&) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <thread>
 
 #include "engine/isp_context.h"
@@ -10,6 +11,13 @@ namespace vexa {
 // that thread, runs RunIsp and closes the transport again. The caller closes the transport on
 // its own thread before Start and must Wait for the worker before opening it again, so the two
 // threads never use the transport at the same time.
+// How long a run took, from the worker's start to the return of RunIsp: on the engine's clock
+// (the protocol's time, virtual on the simulated board) and on the host's steady clock.
+struct RunTimes {
+  std::chrono::microseconds protocol{0};
+  std::chrono::steady_clock::duration wall{0};
+};
+
 class IspWorker {
  public:
   explicit IspWorker(IspContext& ctx) : ctx_(ctx) {}
@@ -23,10 +31,13 @@ class IspWorker {
   // Joins the worker thread; returns at once when none is running.
   void Wait();
   bool Started() const { return thread_.joinable(); }
+  // The last run's times; read them after Wait.
+  const RunTimes& LastRunTimes() const { return times_; }
 
  private:
   IspContext& ctx_;
   std::thread thread_;
+  RunTimes times_;
 };
 
 }  // namespace vexa

@@ -37,7 +37,6 @@ class CliSession {
   int OpenConnected();
 
   IspContext& ctx() { return *ctx_; }
-  Clock& clock() { return *transport_->clock; }
   const Configuration& config() const { return config_; }
   const LogFile& log() const { return log_; }
   const TracingGfxLib* tracing() const { return tracing_.get(); }

@@ -39,11 +39,11 @@ void TakeLogLines(CliSession& session, ProgressBar& bar) {
   }
 }
 
-void PrintStats(const CliSession& session, std::chrono::microseconds protocolTime,
-                std::chrono::steady_clock::duration wallTime) {
+// The times are the run's own, from its worker: the polling here would add up to a period.
+void PrintStats(const CliSession& session, const RunTimes& times) {
   const TracingGfxLib* tracing = session.tracing();
-  const double wallSeconds = std::chrono::duration<double>(wallTime).count();
-  const double protocolSeconds = std::chrono::duration<double>(protocolTime).count();
+  const double wallSeconds = std::chrono::duration<double>(times.wall).count();
+  const double protocolSeconds = std::chrono::duration<double>(times.protocol).count();
   PrintOut(
       StrPrintf("Stats: %llu AUX transactions in %llu transport calls, %llu bytes moved, "
                 "protocol time %.3f s, wall time %.3f s\n",
@@ -71,10 +71,9 @@ int RunUpdate(const CliOptions& options) {
   }
 
   IspContext& ctx = session.ctx();
-  const auto protocolStart = session.clock().Now();
-  const auto wallStart = std::chrono::steady_clock::now();
   ProgressBar bar(StderrIsTerminal());
   RunStatus finalStatus = RunStatus::kNotStarted;
+  RunTimes times;
   {
     InterruptGuard guard;
     RunControl run(ctx, session.log());
@@ -95,6 +94,7 @@ int RunUpdate(const CliOptions& options) {
       std::this_thread::sleep_for(kPollPeriod);
     }
     run.Finish();
+    times = run.LastRunTimes();
   }
   bar.Show(ProgressPercent(ctx.progressDone.load(), ctx.progressTotal.load()));
   bar.Finish();
@@ -107,8 +107,7 @@ int RunUpdate(const CliOptions& options) {
     session.log().Append(result.errorLine);
   }
   if (options.stats) {
-    PrintStats(session, session.clock().Now() - protocolStart,
-               std::chrono::steady_clock::now() - wallStart);
+    PrintStats(session, times);
   }
   return result.completed ? kExitSuccess : kExitFailed;
 }

@@ -74,5 +74,40 @@ TEST(RunControl, HandsTheTransportToTheWorkerAndBack) {
   EXPECT_EQ(dashedLines, 2u);
 }
 
+// A transport whose opening takes the engine's clock 7 ms: the only wait inside the run.
+class SlowOpeningGfx : public ScriptedGfx {
+ public:
+  explicit SlowOpeningGfx(Clock& clock) : clock_(clock) {}
+  int32_t Initialize() override {
+    clock_.Sleep(std::chrono::milliseconds(7));
+    return 0;
+  }
+
+ private:
+  Clock& clock_;
+};
+
+// The run's times are its worker's own: waits of the caller around the run are not in them.
+TEST(RunControl, TimesTheRunFromItsWorker) {
+  VirtualClock clock;
+  IspContext ctx{clock};
+  SlowOpeningGfx gfx(clock);
+  ctx.activeGfxLib = &gfx;
+  const ScratchDir dir;
+  const LogFile log((dir / "VexaISP.log").string());
+  RunControl run(ctx, log);
+
+  const auto wallStart = std::chrono::steady_clock::now();
+  ASSERT_TRUE(run.Start(Configuration{}));
+  run.WaitForWorker();
+  clock.Sleep(std::chrono::milliseconds(50));  // a front end's polling period
+  run.Finish();
+  const auto wallAround = std::chrono::steady_clock::now() - wallStart;
+
+  EXPECT_EQ(run.LastRunTimes().protocol, std::chrono::milliseconds(7));
+  EXPECT_GT(run.LastRunTimes().wall.count(), 0);
+  EXPECT_LE(run.LastRunTimes().wall, wallAround);
+}
+
 }  // namespace
 }  // namespace vexa::testing
