@@ -6,6 +6,7 @@
 #include <QShortcut>
 
 #include "app/run_control.h"
+#include "frontends/model/main_dialog_mode.h"
 #include "frontends/model/main_layout.h"
 #include "frontends/model/run_poll.h"
 #include "frontends/qt/about_dlg.h"
@@ -19,11 +20,8 @@ namespace vexa::dialog {
 
 namespace {
 
-constexpr const char* kExitRefused =
-    "Not allowed to exit!\r\nISP is still running!\r\nPlease wait!";
-
 QString AboutItemText() {
-  return ToQString(std::string("&About ") + kProductName + "...");
+  return ToQString(ui::AboutItemText());
 }
 
 constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
@@ -135,12 +133,7 @@ void VexaTravikToolDlg::ShowAdapter(const AdapterDisplay& display) {
 }
 
 void VexaTravikToolDlg::ArrangeMainLayout() {
-  const Configuration& config = session_.config();
-  if (config.settings.oneStepProgramming) {
-    layout_.Show(ui::main_ids::kRefresh, false);
-    layout_.Show(ui::main_ids::kGetFwVersion, false);
-    start_->setText(QStringLiteral("Update"));
-  }
+  start_->setText(ToQString(ui::ArrangeModeButtons(layout_, session_.config())));
   QWidget* panel = CreatePanel();
   ui::ArrangeMainLayout(layout_, panel->y() + panel->height());
   controls_.ApplyLayout(layout_);
@@ -148,15 +141,18 @@ void VexaTravikToolDlg::ArrangeMainLayout() {
 }
 
 QWidget* VexaTravikToolDlg::CreatePanel() {
-  const Configuration& config = session_.config();
   const QPoint place(0, ui::VerticalPixels(ui::kPanelTopDlu, units_));
   QWidget* panel = nullptr;
-  if (!config.settings.oneStepProgramming) {
-    panel = CreateFilePanel();
-  } else if (session_.ctx().portsConfigured) {
-    panel = CreateDevicePanel();
-  } else {
-    panel = CreateVersionPanel();
+  switch (ui::PanelOfMode(session_.config(), session_.ctx().portsConfigured)) {
+    case ui::PanelKind::kFiles:
+      panel = CreateFilePanel();
+      break;
+    case ui::PanelKind::kDevices:
+      panel = CreateDevicePanel();
+      break;
+    case ui::PanelKind::kVersion:
+      panel = CreateVersionPanel();
+      break;
   }
   panel->move(place);
   panel->show();
@@ -249,7 +245,7 @@ void VexaTravikToolDlg::ShowFirmwareVersions() {
 
 void VexaTravikToolDlg::reject() {
   if (!controlStates_.closeAllowed()) {
-    warningBox_(MultiLineText(kExitRefused));
+    warningBox_(MultiLineText(ui::kExitRefused));
     return;
   }
   QDialog::reject();
