@@ -23,6 +23,8 @@ if [[ -z "${VEXA_WIN32_TEST_XVFB:-}" ]]; then
   VEXA_WIN32_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
+# Unix file names are UTF-8 to Wine.
+export LC_ALL=C.UTF-8
 # A Wine prefix of our own, without the Mono and Gecko installers' prompts.
 export WINEPREFIX="$out/wine-prefix"
 export WINEDEBUG=-all
@@ -40,10 +42,13 @@ fail() {
 
 # board DIR ONE_STEP PORTS FAULT: a fresh demo board; Config.ini in one-step mode or not
 # (1/0) and with the downstream ports or the host alone (1/0); FAULT, a line for the host
-# chip's section of the board file.
+# chip's section of the board file. The host's new firmware gets a name outside ASCII, which
+# the dialog must carry through its UTF-16 boundary.
 board() {
   rm -rf "$1"
   "$root/sim/demo/make_demo_board.sh" "$1" "$build/tools/vexa-mkimage" > /dev/null
+  mv "$1/host-new.bin" "$1/host-neu-ä.bin"
+  sed -i 's/host-new\.bin/host-neu-ä.bin/' "$1/Config.ini"
   [[ $3 == 1 ]] || sed -i '/P[12] *=/d' "$1/Config.ini"
   echo "OneStepProgramming = $2" >> "$1/Config.ini"
   [[ -z "$4" ]] || sed -i "s/^\[Host\]\$/[Host]\n$4/" "$1/board.ini"
@@ -82,7 +87,7 @@ run_case() {
 }
 
 run_case files-all 0 1 "" "ISP completed!"
-run_case files-host 0 0 "" "ISP completed!"
+run_case files-host-ü 0 0 "" "ISP completed!"
 run_case devices 1 1 "" "ISP completed!"
 run_case version 1 0 "" "ISP completed!"
 run_case failed 0 1 "TransportFailAfter = 200" "ISP failed!" "Gfx Error"
