@@ -20,7 +20,13 @@ struct AdapterRefresh {
 };
 
 // Detects the adapter with the configured choice and preset port, for the chip at
-// hostDdcAddr; the report and its closing line go to the log file.
+// hostDdcAddr. Touches no file, so it may run on a worker thread.
+AdapterRefresh DetectAdapterOnce(const GfxBackends& backends, const AppSettings& settings,
+                                 uint8_t hostDdcAddr);
+// The detection's report and its closing line, to the log file.
+void LogAdapterReport(const AdapterRefresh& refresh, const LogFile& log);
+
+// DetectAdapterOnce, then LogAdapterReport.
 AdapterRefresh DetectAndLogAdapter(const GfxBackends& backends, const AppSettings& settings,
                                    uint8_t hostDdcAddr, const LogFile& log);
 

@@ -3,8 +3,9 @@
 namespace vexa::ui {
 
 // Which of the main dialog's controls may be used, following adapter detection, the file
-// panel's check, the one-step prompt and runs. During a run everything that could start
-// another operation is locked, and the dialog refuses to close.
+// panel's check, the one-step prompt, runs and background jobs. During a run or a job
+// everything that could start another operation is locked; during a run the dialog also
+// refuses to close (a job only delays the close until its query has returned).
 class DialogControls {
  public:
   // A detection that connected enables "Start" and "Get FW Version", whatever the file panel
@@ -17,19 +18,26 @@ class DialogControls {
   void UpdateNotAllowed() { start_ = false; }
   void RunStarted() { running_ = true; }
   void RunEnded();
+  // A detection or version query runs on a worker (ToolSession's jobs).
+  void JobStarted() { jobRunning_ = true; }
+  void JobEnded() { jobRunning_ = false; }
 
   bool running() const { return running_; }
-  bool startEnabled() const { return start_ && !running_; }
-  bool getFwVersionEnabled() const { return getFwVersion_ && !running_; }
-  bool refreshEnabled() const { return !running_; }
-  bool browseEnabled() const { return !running_; }
+  bool jobRunning() const { return jobRunning_; }
+  bool startEnabled() const { return start_ && !locked(); }
+  bool getFwVersionEnabled() const { return getFwVersion_ && !locked(); }
+  bool refreshEnabled() const { return !locked(); }
+  bool browseEnabled() const { return !locked(); }
   // The exit guard: closing ends the program, which must not happen while a run uses the
   // chips (it would leave them half programmed).
   bool closeAllowed() const { return !running_; }
 
  private:
+  bool locked() const { return running_ || jobRunning_; }
+
   bool adapterReady_ = false;
   bool running_ = false;
+  bool jobRunning_ = false;
   bool start_ = false;
   bool getFwVersion_ = false;
 };

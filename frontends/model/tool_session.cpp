@@ -1,5 +1,7 @@
 #include "frontends/model/tool_session.h"
 
+#include <thread>
+
 #include "app/adapter_refresh.h"
 #include "app/version_report.h"
 #include "engine/run/onboard_query.h"
@@ -21,33 +23,72 @@ std::optional<std::string> ToolSession::Open(const std::string& configPath) {
   return failure;
 }
 
-AdapterDisplay ToolSession::RefreshAdapter() {
-  const AdapterRefresh refresh =
-      DetectAndLogAdapter(backends_, config_.settings, ctx_.targets[kHostTarget].ddc2biAddr, log_);
-  // A detection that opened nothing keeps the transport of the last one.
-  if (refresh.transport != nullptr) ctx_.activeGfxLib = refresh.transport;
-  return refresh.display;
+bool ToolSession::StartJob(std::function<void()> work, std::function<JobResult()> finish) {
+  if (job_.InProgress() || runControl_.InProgress()) return false;
+  if (ctx_.activeGfxLib != nullptr) ctx_.activeGfxLib->Uninitialize();
+  finishJob_ = std::move(finish);
+  return job_.Start(std::move(work));
 }
 
-std::string ToolSession::FirmwareVersions() {
-  QueryOnBoard(ctx_, config_.fwFilePath);
-  std::string report = FirmwareVersionReport(ctx_, config_);
-  log_.Append(report);
-  return report;
+std::optional<JobResult> ToolSession::PollJob() {
+  if (!job_.InProgress() || !job_.Ended()) return std::nullopt;
+  job_.Finish();
+  if (ctx_.activeGfxLib != nullptr) ctx_.activeGfxLib->Initialize();
+  return finishJob_();
 }
 
-VersionPanelDisplay ToolSession::QueryVersionPanel() {
-  QueryOnBoard(ctx_, config_.fwFilePath);
-  VersionPanelDisplay display = DescribeVersionPanel(ctx_);
-  log_.Append(display.logText);
-  return display;
+void ToolSession::WaitForJob() {
+  while (job_.InProgress() && !job_.Ended()) std::this_thread::yield();
 }
 
-DevicePanelDisplay ToolSession::QueryDevicePanel() {
-  QueryOnBoard(ctx_, config_.fwFilePath);
-  DevicePanelDisplay display = DescribeDevicePanel(ctx_, config_.fwFilePath);
-  log_.Append(display.logText);
-  return display;
+bool ToolSession::StartAdapterRefresh() {
+  const uint8_t hostDdcAddr = ctx_.targets[kHostTarget].ddc2biAddr;
+  return StartJob(
+      [this, settings = config_.settings, hostDdcAddr] {
+        detected_ = DetectAdapterOnce(backends_, settings, hostDdcAddr);
+        // Detection opened the transport for this thread; the user-interface thread opens it
+        // again for its own.
+        if (detected_.transport != nullptr) detected_.transport->Uninitialize();
+      },
+      [this]() -> JobResult {
+        // A detection that opened nothing keeps the transport of the last one.
+        if (detected_.transport != nullptr) ctx_.activeGfxLib = detected_.transport;
+        LogAdapterReport(detected_, log_);
+        return detected_.display;
+      });
+}
+
+std::function<void()> ToolSession::QueryWork() {
+  // The paths are copied: the file panel may change the configuration while the query runs.
+  return [this, gfx = ctx_.activeGfxLib, fwFilePath = config_.fwFilePath] {
+    if (gfx != nullptr) gfx->Initialize();
+    QueryOnBoard(ctx_, fwFilePath);
+    if (gfx != nullptr) gfx->Uninitialize();
+  };
+}
+
+bool ToolSession::StartFirmwareVersions() {
+  return StartJob(QueryWork(), [this]() -> JobResult {
+    FirmwareReport report{FirmwareVersionReport(ctx_, config_)};
+    log_.Append(report.text);
+    return report;
+  });
+}
+
+bool ToolSession::StartVersionPanelQuery() {
+  return StartJob(QueryWork(), [this]() -> JobResult {
+    VersionPanelDisplay display = DescribeVersionPanel(ctx_);
+    log_.Append(display.logText);
+    return display;
+  });
+}
+
+bool ToolSession::StartDevicePanelQuery() {
+  return StartJob(QueryWork(), [this]() -> JobResult {
+    DevicePanelDisplay display = DescribeDevicePanel(ctx_, config_.fwFilePath);
+    log_.Append(display.logText);
+    return display;
+  });
 }
 
 RunTick ToolSession::PollRun() {

@@ -1,23 +1,36 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "app/adapter_display.h"
+#include "app/adapter_refresh.h"
 #include "app/configuration.h"
 #include "app/log_file.h"
 #include "app/run_control.h"
 #include "engine/isp_context.h"
+#include "frontends/model/background_job.h"
 #include "frontends/model/one_step_display.h"
 #include "frontends/model/run_poll.h"
 #include "transport/adapter_detection.h"
 
 namespace vexa::ui {
 
+// The "Get FW Version" report, as the output box shows it.
+struct FirmwareReport {
+  std::string text;
+};
+
+// What a finished job gives the front end to show: the alternative of the job's kind.
+using JobResult =
+    std::variant<AdapterDisplay, FirmwareReport, VersionPanelDisplay, DevicePanelDisplay>;
+
 // Everything the main dialog does apart from drawing: the configuration, the log file,
 // adapter detection, the version queries and the runs, on one engine context. Runs on the
-// user-interface thread; only a run's worker thread works beside it, and it touches nothing
-// here but the context and the transport.
+// user-interface thread; only the worker thread of a run or of a job works beside it, and it
+// touches nothing here but the context and the transport.
 class ToolSession {
  public:
   // backends: what adapter detection may try. logPath: the log file (UTF-8).
@@ -29,18 +42,28 @@ class ToolSession {
   // (the session then goes on with the program-start settings).
   std::optional<std::string> Open(const std::string& configPath);
 
-  // Adapter detection with the report written to the log file; the detected transport
-  // becomes the engine's.
-  AdapterDisplay RefreshAdapter();
-
-  // "Get FW Version": queries every configured chip and file and returns the report, which
-  // the log file also receives. Blocks while the chips are queried.
-  std::string FirmwareVersions();
-
-  // The one-step prompt: queries the chips and files and returns what the panel shows (the
-  // log file receives its lines).
-  VersionPanelDisplay QueryVersionPanel();
-  DevicePanelDisplay QueryDevicePanel();
+  // Adapter detection, "Get FW Version" and the one-step prompt's queries wait on the
+  // transport, so each runs as a job on a worker thread while the user-interface thread keeps
+  // painting; the front end locks its controls (DialogControls::JobStarted) and looks at the
+  // job with PollJob from the same timer that looks at runs. The transport changes hands as
+  // around a run: closed here before the worker starts, opened by the worker for its work and
+  // closed again, opened here once PollJob has seen the end. Log-file lines are written here,
+  // by PollJob. Each Start call is refused (false) while a job or a run is under way.
+  //
+  // Adapter detection; the detected transport becomes the engine's.
+  bool StartAdapterRefresh();
+  // "Get FW Version": queries every configured chip and file for the report.
+  bool StartFirmwareVersions();
+  // The one-step prompt: queries the chips and files for the panel of the mode.
+  bool StartVersionPanelQuery();
+  bool StartDevicePanelQuery();
+  bool JobInProgress() const { return job_.InProgress(); }
+  // One look at the job: empty while it goes on (or when none was started); on the look that
+  // sees its end, what the front end shows, the log file having received its lines.
+  std::optional<JobResult> PollJob();
+  // Blocks until the job's work has returned; PollJob still delivers the result. For callers
+  // that must not race the worker, such as tests.
+  void WaitForJob();
 
   // "Start": writes the run separator to the log, loads every target's files, closes the
   // transport on this thread and starts the worker. False when the worker could not be
@@ -64,6 +87,15 @@ class ToolSession {
   LogFile log_;
   Configuration config_;
   RunControl runControl_{ctx_, log_};
+  BackgroundJob job_;
+  // Turns the job's work into its result on this thread, once the worker has been joined.
+  std::function<JobResult()> finishJob_;
+  // What the detection job found, written by its worker and read after the join.
+  AdapterRefresh detected_;
+
+  bool StartJob(std::function<void()> work, std::function<JobResult()> finish);
+  // The work of a version query: the on-board query with the transport opened for the worker.
+  std::function<void()> QueryWork();
 };
 
 }  // namespace vexa::ui

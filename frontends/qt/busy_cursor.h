@@ -4,8 +4,8 @@
 
 namespace vexa::dialog {
 
-// A wait cursor while the user-interface thread is busy (chip queries, detection), for the
-// lifetime of this object.
+// A wait cursor while a detection or version query runs on a worker, for the lifetime of this
+// object.
 class BusyCursor {
  public:
   BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

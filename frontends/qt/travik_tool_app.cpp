@@ -53,6 +53,8 @@ int VexaTravikToolApp::InitInstance(const GuiOptions& options) {
 
 int VexaTravikToolApp::RenderScreenshot(VexaTravikToolDlg& dialog, const GuiOptions& options) {
   int exitCode = 0;
+  // The picture shows the start-up detection and query finished.
+  dialog.CompleteJobs();
   if (options.run && !dialog.startButton()->isEnabled()) {
     ReportError(QStringLiteral("--run: \"Start\" is not enabled; rendering without a run"), false);
     exitCode = kExitFailure;

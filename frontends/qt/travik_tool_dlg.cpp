@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QShortcut>
+#include <variant>
 
 #include "app/run_control.h"
 #include "frontends/model/main_dialog_mode.h"
@@ -112,17 +113,64 @@ void VexaTravikToolDlg::ShowAbout() {
 }
 
 void VexaTravikToolDlg::RefreshAdapter() {
-  if (controlStates_.running()) return;
+  if (!controlStates_.refreshEnabled()) return;
   controlStates_.AdapterDetected(false);
+  if (session_.StartAdapterRefresh()) JobStarted();
   ApplyControlStates();
-  AdapterDisplay display;
-  {
-    const BusyCursor busy;
-    display = session_.RefreshAdapter();
-  }
+}
+
+void VexaTravikToolDlg::JobStarted() {
+  controlStates_.JobStarted();
+  busyCursor_.emplace();
+  pollTimer_.start();
+}
+
+void VexaTravikToolDlg::PollJob() {
+  std::optional<ui::JobResult> result = session_.PollJob();
+  if (!result) return;
+  pollTimer_.stop();
+  busyCursor_.reset();
+  controlStates_.JobEnded();
+  std::visit([this](const auto& shown) { ShowJobResult(shown); }, *result);
+  ApplyControlStates();
+  emit JobEnded();
+}
+
+void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  ApplyControlStates();
+  // At start-up the one-step panel's query follows the detection.
+  if (panelQueryPending_) {
+    panelQueryPending_ = false;
+    const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
+                                                 : session_.StartVersionPanelQuery();
+    if (started) JobStarted();
+  }
+}
+
+void VexaTravikToolDlg::ShowJobResult(const ui::FirmwareReport& report) {
+  outputBox_->SetText(MultiLineText(report.text));
+}
+
+void VexaTravikToolDlg::ShowJobResult(const ui::VersionPanelDisplay& display) {
+  ShowPanelResult(*versionPanel_, display);
+}
+
+void VexaTravikToolDlg::ShowJobResult(const ui::DevicePanelDisplay& display) {
+  ShowPanelResult(*devicePanel_, display);
+}
+
+template <typename Panel, typename Display>
+void VexaTravikToolDlg::ShowPanelResult(Panel& panel, const Display& display) {
+  panel.Show(display);
+  if (!display.updateAllowed) controlStates_.UpdateNotAllowed();
+}
+
+void VexaTravikToolDlg::CompleteJobs() {
+  while (session_.JobInProgress()) {
+    session_.WaitForJob();
+    PollJob();
+  }
 }
 
 void VexaTravikToolDlg::ShowAdapter(const AdapterDisplay& display) {
@@ -169,26 +217,14 @@ QWidget* VexaTravikToolDlg::CreateFilePanel() {
 QWidget* VexaTravikToolDlg::CreateDevicePanel() {
   devicePanel_ = new CSimpleProgDlg(session_.config(), units_, this);
   devicePanel_->Initialize();
-  ShowQueriedPanel(*devicePanel_, [this] { return session_.QueryDevicePanel(); });
+  panelQueryPending_ = true;
   return devicePanel_;
 }
 
 QWidget* VexaTravikToolDlg::CreateVersionPanel() {
   versionPanel_ = new CSingleIspDlg(units_, this);
-  ShowQueriedPanel(*versionPanel_, [this] { return session_.QueryVersionPanel(); });
+  panelQueryPending_ = true;
   return versionPanel_;
-}
-
-template <typename Panel, typename Query>
-void VexaTravikToolDlg::ShowQueriedPanel(Panel& panel, Query query) {
-  decltype(query()) display;
-  {
-    const BusyCursor busy;
-    display = query();
-  }
-  panel.Show(display);
-  if (!display.updateAllowed) controlStates_.UpdateNotAllowed();
-  ApplyControlStates();
 }
 
 void VexaTravikToolDlg::FilesChecked(bool startAllowed) {
@@ -211,6 +247,7 @@ void VexaTravikToolDlg::StartRun() {
 }
 
 void VexaTravikToolDlg::PollRun() {
+  if (session_.JobInProgress()) PollJob();
   if (!session_.RunInProgress()) return;
   const ui::RunTick tick = session_.PollRun();
   progress_->setValue(tick.progressPosition);
@@ -235,12 +272,8 @@ void VexaTravikToolDlg::ShowFirmwareVersions() {
   if (!controlStates_.getFwVersionEnabled()) return;
   outputBox_->SetBackgroundColor(ui::kWhite);
   progress_->setRange(0, ui::kProgressRange);
-  std::string report;
-  {
-    const BusyCursor busy;
-    report = session_.FirmwareVersions();
-  }
-  outputBox_->SetText(MultiLineText(report));
+  if (session_.StartFirmwareVersions()) JobStarted();
+  ApplyControlStates();
 }
 
 void VexaTravikToolDlg::reject() {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/adapter_display.h"
@@ -13,6 +14,7 @@
 #include "frontends/model/control_layout.h"
 #include "frontends/model/dialog_controls.h"
 #include "frontends/model/tool_session.h"
+#include "frontends/qt/busy_cursor.h"
 #include "frontends/qt/dev_prog_dlg.h"
 #include "frontends/qt/ro_edit.h"
 #include "frontends/qt/simple_prog_dlg.h"
@@ -35,7 +37,10 @@ struct DialogSetup {
 // shows firmware versions ("Get FW Version", or the one-step prompt), and programs the chips
 // ("Start", "Update" in one-step mode): the run goes on a worker thread while the dialog looks
 // at it every 100 ms to move the engine's lines into its output box and the log file, drive
-// the progress bar and colour the targets. It refuses to close while a run is under way.
+// the progress bar and colour the targets. Detection and the version queries go on a worker
+// too, under a busy cursor with the controls locked, and their results arrive through the same
+// 100 ms look, so the window never waits on the transport. It refuses to close while a run is
+// under way.
 class VexaTravikToolDlg : public QDialog {
   Q_OBJECT
 
@@ -65,8 +70,12 @@ class VexaTravikToolDlg : public QDialog {
 
  public slots:
   void StartRun();
-  // The 100 ms look at a run; does nothing when no run is under way.
+  // The 100 ms look at a run or a job; does nothing when neither is under way.
   void PollRun();
+  // Waits for the jobs under way (at start-up: the detection, then the one-step panel's
+  // query) and shows their results. Blocks the user-interface thread: for the screenshot and
+  // tests, never for a user's action.
+  void CompleteJobs();
   void RefreshAdapter();
   void ShowFirmwareVersions();
   void ShowAbout();
@@ -76,6 +85,8 @@ class VexaTravikToolDlg : public QDialog {
  signals:
   // A run has ended and its result is shown.
   void RunEnded();
+  // A detection or version query has ended and its result is shown.
+  void JobEnded();
 
  protected:
   bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -90,10 +101,17 @@ class VexaTravikToolDlg : public QDialog {
   QWidget* CreateFilePanel();
   QWidget* CreateDevicePanel();
   QWidget* CreateVersionPanel();
-  // Fills a one-step panel from its query, run under a busy cursor; a panel that does not
-  // allow the update disables it.
-  template <typename Panel, typename Query>
-  void ShowQueriedPanel(Panel& panel, Query query);
+  // A job has started on the session's worker: controls locked, busy cursor, polling.
+  void JobStarted();
+  // The look at a job; on its end, shows its result and unlocks the controls.
+  void PollJob();
+  void ShowJobResult(const AdapterDisplay& display);
+  void ShowJobResult(const ui::FirmwareReport& report);
+  void ShowJobResult(const ui::VersionPanelDisplay& display);
+  void ShowJobResult(const ui::DevicePanelDisplay& display);
+  // Fills a one-step panel; a panel that does not allow the update disables it.
+  template <typename Panel, typename Display>
+  void ShowPanelResult(Panel& panel, const Display& display);
   void AppendOutput(const std::string& text);
   void ShowAdapter(const AdapterDisplay& display);
   void FilesChecked(bool startAllowed);
@@ -117,6 +135,9 @@ class VexaTravikToolDlg : public QDialog {
   CSimpleProgDlg* devicePanel_ = nullptr;
   CSingleIspDlg* versionPanel_ = nullptr;
   QTimer pollTimer_;
+  std::optional<BusyCursor> busyCursor_;
+  // The one-step panel waits for the start-up detection before its query starts.
+  bool panelQueryPending_ = false;
   bool aboutInSystemMenu_ = false;
   WarningBox warningBox_;
 };

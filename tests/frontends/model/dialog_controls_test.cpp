@@ -48,6 +48,24 @@ TEST(DialogControls, RunLocksEverythingAndIgnoresFileChecks) {
   EXPECT_TRUE(controls.closeAllowed());
 }
 
+TEST(DialogControls, JobLocksLikeARunButAllowsClosing) {
+  DialogControls controls;
+  controls.AdapterDetected(true);
+  controls.JobStarted();
+  EXPECT_FALSE(controls.startEnabled());
+  EXPECT_FALSE(controls.getFwVersionEnabled());
+  EXPECT_FALSE(controls.refreshEnabled());
+  EXPECT_FALSE(controls.browseEnabled());
+  EXPECT_TRUE(controls.closeAllowed());
+  controls.FilesChecked(true);
+  EXPECT_FALSE(controls.startEnabled());
+
+  controls.JobEnded();
+  EXPECT_TRUE(controls.startEnabled());
+  EXPECT_TRUE(controls.getFwVersionEnabled());
+  EXPECT_TRUE(controls.refreshEnabled());
+}
+
 TEST(DialogControls, OneStepPromptCanWithdrawUpdate) {
   DialogControls controls;
   controls.AdapterDetected(true);

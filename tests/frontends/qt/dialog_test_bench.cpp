@@ -79,10 +79,12 @@ std::string DialogBench::Path(const std::string& name) const {
 std::unique_ptr<dialog::VexaTravikToolDlg> DialogBench::OpenDialog() {
   if (!board) BuildBoard({});
   dialog::DialogSetup setup;
-  if (simulate) setup.backends.simulator = gfx.get();
+  if (simulate) setup.backends.simulator = transport != nullptr ? transport : gfx.get();
   setup.configPath = Path("Config.ini");
   setup.logPath = Path("VexaISP.log");
-  return std::make_unique<dialog::VexaTravikToolDlg>(ctx, setup);
+  auto dialog = std::make_unique<dialog::VexaTravikToolDlg>(ctx, setup);
+  dialog->CompleteJobs();
+  return dialog;
 }
 
 void DialogBench::FinishRun(dialog::VexaTravikToolDlg& dialog) {

@@ -39,7 +39,8 @@ class DialogBench {
   void WriteConfig(const std::string& lines);
   std::string Path(const std::string& name) const;
 
-  // The dialog over the board (no board built: no chip on the port).
+  // The dialog over the board (no board built: no chip on the port), its start-up detection
+  // and query finished.
   std::unique_ptr<dialog::VexaTravikToolDlg> OpenDialog();
   // Runs the worker to its end and takes the dialog's look that sees it.
   void FinishRun(dialog::VexaTravikToolDlg& dialog);
@@ -51,6 +52,8 @@ class DialogBench {
   std::unique_ptr<GfxLibSim> gfx;
   // The detection tries the simulated board alone; clear for an automatic detection.
   bool simulate = true;
+  // When set, the detection finds this transport in place of gfx (a wrapper around it).
+  GfxLib* transport = nullptr;
 
  private:
   QTemporaryDir dir_;

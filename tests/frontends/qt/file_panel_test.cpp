@@ -84,6 +84,7 @@ class FilePanelTest : public QObject {
 
     // A detection that connects enables "Start" whatever the last check said...
     QTest::mouseClick(dialog->refreshButton(), Qt::LeftButton);
+    dialog->CompleteJobs();
     QVERIFY(dialog->startButton()->isEnabled());
     // ...until the next change of a path.
     QTest::keyClick(panel->driverBox()->editor(), Qt::Key_Backspace);

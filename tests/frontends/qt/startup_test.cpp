@@ -8,12 +8,14 @@
 #include "frontends/qt/dialog_font.h"
 #include "tests/frontends/qt/dialog_test_bench.h"
 #include "tests/frontends/qt/dialog_test_main.h"
+#include "tests/frontends/qt/gated_transport.h"
 
 namespace vexa::testing {
 
 using sim::ChipModel;
 
-// Start-up in each mode, adapter detection and its display, and "Get FW Version".
+// Start-up in each mode, adapter detection and its display, and "Get FW Version", which
+// leave the window free while the transport works.
 class StartupTest : public QObject {
   Q_OBJECT
 
@@ -166,6 +168,7 @@ class StartupTest : public QObject {
     const auto dialog = bench.OpenDialog();
 
     QTest::mouseClick(dialog->refreshButton(), Qt::LeftButton);
+    dialog->CompleteJobs();
     if (!adapter.isEmpty()) QCOMPARE(dialog->adapterBox()->text(), adapter);
     QCOMPARE(dialog->statusBox()->text(), status);
     QCOMPARE(dialog->adapterBox()->textColor(), adapterRed ? ui::kRed : ui::kBlack);
@@ -183,6 +186,7 @@ class StartupTest : public QObject {
     const auto dialog = bench.OpenDialog();
 
     QTest::mouseClick(dialog->getFwVersionButton(), Qt::LeftButton);
+    dialog->CompleteJobs();
     const std::string expected =
         "Current on-board info:\r\n   <Host  > " + OnBoardInfoText(bench.ctx.chipInfo[0]) +
         "\r\n            New F/W Version: " + FileVersionText(bench.ctx.fwFileInfo[0]) +
@@ -195,6 +199,55 @@ class StartupTest : public QObject {
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
+  // A transport that hangs holds the worker, never the window: the click returns, the window
+  // paints with the controls locked under a busy cursor, and the result arrives by polling.
+  void queriesLeaveTheWindowFree_data() {
+    QTest::addColumn<bool>("refresh");
+    QTest::newRow("Refresh") << true;
+    QTest::newRow("Get FW Version") << false;
+  }
+
+  void queriesLeaveTheWindowFree() {
+    QFETCH(bool, refresh);
+    DialogBench bench;
+    bench.BuildBoard({BenchChip{}, {}, {}});
+    bench.WriteConfig("OneStepProgramming = 0\r\n");
+    GatedTransport gated(*bench.gfx);
+    bench.transport = &gated;
+    const auto dialog = bench.OpenDialog();
+    const QString before = dialog->outputBox()->text();
+
+    gated.Shut();
+    // Declared after the dialog, so the gate opens before the dialog joins its worker.
+    const auto reopen = qScopeGuard([&gated] { gated.Open(); });
+    QTest::mouseClick(refresh ? dialog->refreshButton() : dialog->getFwVersionButton(),
+                      Qt::LeftButton);
+    gated.WaitUntilHeld();
+    dialog->repaint();
+    dialog->PollRun();
+    QVERIFY(dialog->session().JobInProgress());
+    QVERIFY(!dialog->startButton()->isEnabled());
+    QVERIFY(!dialog->getFwVersionButton()->isEnabled());
+    QVERIFY(!dialog->refreshButton()->isEnabled());
+    QVERIFY(!dialog->filePanel()->driverBrowse()->isEnabled());
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QCOMPARE(dialog->outputBox()->text(), before);
+
+    gated.Open();
+    QSignalSpy ended(dialog.get(), &dialog::VexaTravikToolDlg::JobEnded);
+    QVERIFY(ended.wait());
+    QVERIFY(!dialog->session().JobInProgress());
+    QVERIFY(dialog->getFwVersionButton()->isEnabled());
+    QVERIFY(dialog->refreshButton()->isEnabled());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    if (refresh) {
+      QCOMPARE(dialog->statusBox()->textColor(), ui::kBlack);
+    } else {
+      QVERIFY(dialog->outputBox()->text().startsWith(QStringLiteral("Current on-board info:")));
+    }
+  }
+
   void aboutBoxShowsNameAndVersion() {
     dialog::CAboutDlg about(dialog::BaseUnitsOf(dialog::DialogFont()), nullptr);
     QCOMPARE(about.versionText()->text(), QStringLiteral("Korvane Travik Tool\nVersion 5.1"));
@@ -202,8 +255,7 @@ class StartupTest : public QObject {
     // Every line of every label fits the label's width: nothing is cut off.
     for (const QLabel* label : about.findChildren<QLabel*>()) {
       for (const QString& line : label->text().split('\n')) {
-        QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->width(),
-                 qPrintable(line));
+        QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->width(), qPrintable(line));
       }
     }
   }
