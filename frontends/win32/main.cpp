@@ -66,6 +66,8 @@ void PumpPending() {
 // exit guard must refuse), then writes the picture and the control dump.
 int RenderUnattended(VexaTravikToolDlg& dialog, const GuiOptions& options) {
   int exitCode = 0;
+  // The picture shows the start-up detection and query finished.
+  dialog.CompleteJobs();
   ShowWindow(dialog.hwnd(), SW_SHOWNOACTIVATE);
   PumpPending();
   if (options.run && !dialog.controlStates().startEnabled()) {

@@ -2,12 +2,13 @@
 
 #include <commctrl.h>
 
+#include <variant>
+
 #include "app/run_control.h"
 #include "frontends/model/main_dialog_mode.h"
 #include "frontends/model/main_layout.h"
 #include "frontends/model/run_poll.h"
 #include "frontends/win32/about_dlg.h"
-#include "frontends/win32/busy_cursor.h"
 #include "frontends/win32/dialog_template_builder.h"
 #include "frontends/win32/wide_text.h"
 
@@ -125,32 +126,16 @@ int VexaTravikToolDlg::CreatePanel(int top) {
       return top + filePanel_->Initialize(hwnd(), top);
     case ui::PanelKind::kDevices: {
       devicePanel_ = std::make_unique<CSimpleProgDlg>(config, colors());
-      const int height = devicePanel_->Initialize(hwnd(), top);
-      devicePanel_->Show(
-          QueryPanel<ui::DevicePanelDisplay>([this] { return session_.QueryDevicePanel(); }));
-      return top + height;
+      panelQueryPending_ = true;
+      return top + devicePanel_->Initialize(hwnd(), top);
     }
     case ui::PanelKind::kVersion: {
       versionPanel_ = std::make_unique<CSingleIspDlg>(colors());
-      const int height = versionPanel_->Initialize(hwnd(), top);
-      versionPanel_->Show(
-          QueryPanel<ui::VersionPanelDisplay>([this] { return session_.QueryVersionPanel(); }));
-      return top + height;
+      panelQueryPending_ = true;
+      return top + versionPanel_->Initialize(hwnd(), top);
     }
   }
   return top;
-}
-
-template <typename Display, typename Query>
-Display VexaTravikToolDlg::QueryPanel(Query query) {
-  Display display;
-  {
-    const BusyCursor busy;
-    display = query();
-  }
-  if (!display.updateAllowed) controlStates_.UpdateNotAllowed();
-  ApplyControlStates();
-  return display;
 }
 
 bool VexaTravikToolDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
@@ -158,7 +143,12 @@ bool VexaTravikToolDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& 
   switch (message) {
     case WM_TIMER:
       if (wParam != kPollTimer) return false;
-      PollRun();
+      Poll();
+      return true;
+    case WM_SETCURSOR:
+      if (!controlStates_.jobRunning()) return false;
+      SetCursor(LoadCursor(nullptr, IDC_WAIT));
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
       return true;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) != kAboutCommand) return false;
@@ -191,17 +181,66 @@ bool VexaTravikToolDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& 
 }
 
 void VexaTravikToolDlg::RefreshAdapter() {
-  if (controlStates_.running()) return;
+  if (!controlStates_.refreshEnabled()) return;
   controlStates_.AdapterDetected(false);
+  if (session_.StartAdapterRefresh()) JobStarted();
   ApplyControlStates();
-  AdapterDisplay display;
-  {
-    const BusyCursor busy;
-    display = session_.RefreshAdapter();
+}
+
+void VexaTravikToolDlg::JobStarted() {
+  controlStates_.JobStarted();
+  SetTimer(hwnd(), kPollTimer, ui::kPollPeriodMs, nullptr);
+}
+
+void VexaTravikToolDlg::Poll() {
+  if (session_.JobInProgress()) PollJob();
+  if (session_.RunInProgress()) PollRun();
+  if (!session_.JobInProgress() && !session_.RunInProgress()) KillTimer(hwnd(), kPollTimer);
+}
+
+void VexaTravikToolDlg::PollJob() {
+  const std::optional<ui::JobResult> result = session_.PollJob();
+  if (!result) return;
+  controlStates_.JobEnded();
+  std::visit([this](const auto& shown) { ShowJobResult(shown); }, *result);
+  ApplyControlStates();
+}
+
+void VexaTravikToolDlg::CompleteJobs() {
+  while (session_.JobInProgress()) {
+    session_.WaitForJob();
+    PollJob();
   }
+}
+
+void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  ApplyControlStates();
+  // At start-up the one-step panel's query follows the detection.
+  if (panelQueryPending_) {
+    panelQueryPending_ = false;
+    const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
+                                                 : session_.StartVersionPanelQuery();
+    if (started) JobStarted();
+  }
+}
+
+void VexaTravikToolDlg::ShowJobResult(const ui::FirmwareReport& report) {
+  outputBox_->SetText(MultiLineText(report.text));
+}
+
+void VexaTravikToolDlg::ShowJobResult(const ui::VersionPanelDisplay& display) {
+  ShowPanelResult(*versionPanel_, display);
+}
+
+void VexaTravikToolDlg::ShowJobResult(const ui::DevicePanelDisplay& display) {
+  ShowPanelResult(*devicePanel_, display);
+}
+
+template <typename Panel, typename Display>
+void VexaTravikToolDlg::ShowPanelResult(Panel& panel, const Display& display) {
+  panel.Show(display);
+  if (!display.updateAllowed) controlStates_.UpdateNotAllowed();
 }
 
 void VexaTravikToolDlg::ShowAdapter(const AdapterDisplay& display) {
@@ -231,7 +270,6 @@ void VexaTravikToolDlg::StartRun() {
 }
 
 void VexaTravikToolDlg::PollRun() {
-  if (!session_.RunInProgress()) return;
   const ui::RunTick tick = session_.PollRun();
   SetProgress(tick.progressPosition);
   for (const std::string& text : tick.texts) AppendOutput(text);
@@ -239,7 +277,6 @@ void VexaTravikToolDlg::PollRun() {
     for (size_t i = 0; i < kTargetCount; ++i) SetTargetBackground(i, (*tick.targetBackgrounds)[i]);
   }
   if (!tick.ended) return;
-  KillTimer(hwnd(), kPollTimer);
   outputBox_->SetBackgroundColor(tick.outputBackground);
   controlStates_.RunEnded();
   ApplyControlStates();
@@ -259,12 +296,8 @@ void VexaTravikToolDlg::ShowFirmwareVersions() {
   if (!controlStates_.getFwVersionEnabled()) return;
   outputBox_->SetBackgroundColor(ui::kWhite);
   SetProgress(0);
-  std::string report;
-  {
-    const BusyCursor busy;
-    report = session_.FirmwareVersions();
-  }
-  outputBox_->SetText(MultiLineText(report));
+  if (session_.StartFirmwareVersions()) JobStarted();
+  ApplyControlStates();
 }
 
 void VexaTravikToolDlg::Close() {

@@ -33,10 +33,12 @@ struct DialogSetup {
 
 // The tool's one window. It detects the graphics adapter and the chip behind it ("Refresh"),
 // shows firmware versions ("Get FW Version", or the one-step prompt), and programs the chips
-// ("Start", "Update" in one-step mode): the run goes on a worker thread while a 100 ms timer
-// moves the engine's lines into the output box and the log file, drives the progress bar and
-// colours the targets. It refuses to close while a run is under way. Everything it shows is
-// decided by frontends/model; this class renders it and forwards the user's actions.
+// ("Start", "Update" in one-step mode). Detection, queries and runs go on worker threads
+// while a 100 ms timer looks at them: it shows a query's result, and moves a run's lines into
+// the output box and the log file, drives the progress bar and colours the targets; the
+// window keeps painting, with a wait cursor during a query. It refuses to close while a run is
+// under way. Everything it shows is decided by frontends/model; this class renders it and forwards
+// the user's actions.
 class VexaTravikToolDlg : public TemplateDialog {
  public:
   // ctx must outlive the dialog.
@@ -55,6 +57,9 @@ class VexaTravikToolDlg : public TemplateDialog {
   void SetRunEnded(std::function<void()> runEnded) { runEnded_ = std::move(runEnded); }
 
   void StartRun();
+  // Waits for the detection or query under way and the ones that follow it, showing each
+  // result; for unattended rendering, which shows the dialog with its start-up work done.
+  void CompleteJobs();
   const ui::DialogControls& controlStates() const { return controlStates_; }
   ui::ToolSession& session() { return session_; }
 
@@ -67,9 +72,17 @@ class VexaTravikToolDlg : public TemplateDialog {
   void ArrangeMainLayout();
   // The panel of the mode, created, placed and filled; returns its lower edge.
   int CreatePanel(int top);
-  template <typename Display, typename Query>
-  Display QueryPanel(Query query);
+  // The 100 ms look at a job or a run.
+  void Poll();
+  void PollJob();
   void PollRun();
+  void JobStarted();
+  void ShowJobResult(const AdapterDisplay& display);
+  void ShowJobResult(const ui::FirmwareReport& report);
+  void ShowJobResult(const ui::VersionPanelDisplay& display);
+  void ShowJobResult(const ui::DevicePanelDisplay& display);
+  template <typename Panel, typename Display>
+  void ShowPanelResult(Panel& panel, const Display& display);
   void RefreshAdapter();
   void ShowFirmwareVersions();
   // The exit guard, for Escape, the caption's close button and the system menu's Close.
@@ -91,6 +104,8 @@ class VexaTravikToolDlg : public TemplateDialog {
   std::unique_ptr<CDevProgDlg> filePanel_;
   std::unique_ptr<CSimpleProgDlg> devicePanel_;
   std::unique_ptr<CSingleIspDlg> versionPanel_;
+  // The one-step panel's query waits for the start-up detection.
+  bool panelQueryPending_ = false;
   HFONT outputFont_ = nullptr;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;

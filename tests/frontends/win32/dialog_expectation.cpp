@@ -1,5 +1,7 @@
 #include "tests/frontends/win32/dialog_expectation.h"
 
+#include <variant>
+
 #include "app/tool_transport.h"
 #include "engine/isp_context.h"
 #include "frontends/model/configured_rows.h"
@@ -47,6 +49,16 @@ void ExpectBox(ExpectedControl& box, const std::string& text, ui::Rgb textColor,
   box.background = background;
 }
 
+// The result of a job the session has just started, as the dialog's timer would see it.
+template <typename Result>
+Result Completed(ui::ToolSession& session, bool started) {
+  Result result{};
+  if (!started) return result;
+  session.WaitForJob();
+  if (std::optional<ui::JobResult> done = session.PollJob()) result = std::get<Result>(*done);
+  return result;
+}
+
 const ui::DialogTemplate& TemplateOf(ui::PanelKind kind) {
   switch (kind) {
     case ui::PanelKind::kFiles:
@@ -72,7 +84,7 @@ std::optional<DialogExpectation> ExpectDialog(const std::string& configPath,
   ui::ToolSession session(ctx, transport->backends, logPath);
   std::string output = session.Open(configPath).value_or("");
   ui::DialogControls states;
-  const AdapterDisplay adapter = session.RefreshAdapter();
+  const auto adapter = Completed<AdapterDisplay>(session, session.StartAdapterRefresh());
   states.AdapterDetected(adapter.ready);
 
   Configuration& config = session.config();
@@ -93,10 +105,10 @@ std::optional<DialogExpectation> ExpectDialog(const std::string& configPath,
     states.FilesChecked(check->startAllowed);
   } else if (kind == ui::PanelKind::kDevices) {
     ui::ArrangeTargetRows(panel, config);
-    devices = session.QueryDevicePanel();
+    devices = Completed<ui::DevicePanelDisplay>(session, session.StartDevicePanelQuery());
     if (!devices->updateAllowed) states.UpdateNotAllowed();
   } else {
-    version = session.QueryVersionPanel();
+    version = Completed<ui::VersionPanelDisplay>(session, session.StartVersionPanelQuery());
     if (!version->updateAllowed) states.UpdateNotAllowed();
     if (!version->next) {
       panel.Show(ui::version_ids::kNewLabel, false);
