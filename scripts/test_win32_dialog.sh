@@ -40,9 +40,9 @@ fail() {
   failures=$((failures + 1))
 }
 
-# board DIR ONE_STEP PORTS FAULT: a fresh demo board; Config.ini in one-step mode or not
-# (1/0) and with the downstream ports or the host alone (1/0); FAULT, a line for the host
-# chip's section of the board file. The host's new firmware gets a name outside ASCII, which
+# board DIR ONE_STEP PORTS FAULT [EDIT]: a fresh demo board; Config.ini in one-step mode or
+# not (1/0) and with the downstream ports or the host alone (1/0); FAULT, a line for the host
+# chip's section of the board file; EDIT, a sed expression for Config.ini. The host's new firmware gets a name outside ASCII, which
 # the dialog must carry through its UTF-16 boundary.
 board() {
   rm -rf "$1"
@@ -52,6 +52,7 @@ board() {
   [[ $3 == 1 ]] || sed -i '/P[12] *=/d' "$1/Config.ini"
   echo "OneStepProgramming = $2" >> "$1/Config.ini"
   [[ -z "$4" ]] || sed -i "s/^\[Host\]\$/[Host]\n$4/" "$1/board.ini"
+  [[ -z "${5:-}" ]] || sed -i "$5" "$1/Config.ini"
 }
 
 # Drops the time stamps and the date lines, which differ by platform.
@@ -60,12 +61,13 @@ without_times() {
     -e '/^[A-Z][a-z]{2} [A-Z][a-z]{2} /d' "$1"
 }
 
-# run_case NAME ONE_STEP PORTS FAULT OUTPUT_TEXT...: start-up and run of one setup (see
-# board); the run's output box must hold every OUTPUT_TEXT.
+# run_case NAME ONE_STEP PORTS FAULT EDIT OUTPUT_TEXT...: start-up and run of one setup (see
+# board; PHASES=start for the start-up alone); the run's output box must hold every
+# OUTPUT_TEXT.
 run_case() {
-  local name="$1" setup=("$2" "$3" "$4")
-  shift 4
-  for phase in start run; do
+  local name="$1" setup=("$2" "$3" "$4" "$5")
+  shift 5
+  for phase in ${PHASES:-start run}; do
     local dir="$out/$name-$phase"
     local run=()
     [[ $phase == run ]] && run=(--run)
@@ -86,11 +88,13 @@ run_case() {
   done
 }
 
-run_case files-all 0 1 "" "ISP completed!"
-run_case files-host-ü 0 0 "" "ISP completed!"
-run_case devices 1 1 "" "ISP completed!"
-run_case version 1 0 "" "ISP completed!"
-run_case failed 0 1 "TransportFailAfter = 200" "ISP failed!" "Gfx Error"
+run_case files-all 0 1 "" "" "ISP completed!"
+run_case files-host-ü 0 0 "" "" "ISP completed!"
+run_case devices 1 1 "" "" "ISP completed!"
+run_case version 1 0 "" "" "ISP completed!"
+run_case failed 0 1 "TransportFailAfter = 200" "" "ISP failed!" "Gfx Error"
+# A firmware file that does not exist: its path red and "Start" off once the detection is in.
+PHASES=start run_case missing-file 0 0 "" "s/host-neu-ä\.bin/missing.bin/"
 
 # The dialog's log file of the full run equals the command-line tool's for the same run.
 cli="$out/files-all-cli"

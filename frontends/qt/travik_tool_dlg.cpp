@@ -139,9 +139,15 @@ void VexaTravikToolDlg::PollJob() {
 void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  // At start-up the one-step panel's query follows the detection.
-  if (panelQueryPending_) {
-    panelQueryPending_ = false;
+  // At start-up the panel's own step follows the detection: the file panel checks its paths
+  // again, since a detection that connects enables "Start" whatever the last check said; a
+  // one-step panel starts its query.
+  if (startupStepPending_) {
+    startupStepPending_ = false;
+    if (filePanel_ != nullptr) {
+      filePanel_->ValidateFilePaths();
+      return;
+    }
     const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
                                                  : session_.StartVersionPanelQuery();
     if (started) JobStarted();
@@ -204,6 +210,7 @@ QWidget* VexaTravikToolDlg::CreatePanel() {
   }
   panel->move(place);
   panel->show();
+  startupStepPending_ = true;
   return panel;
 }
 
@@ -217,13 +224,11 @@ QWidget* VexaTravikToolDlg::CreateFilePanel() {
 QWidget* VexaTravikToolDlg::CreateDevicePanel() {
   devicePanel_ = new CSimpleProgDlg(session_.config(), units_, this);
   devicePanel_->Initialize();
-  panelQueryPending_ = true;
   return devicePanel_;
 }
 
 QWidget* VexaTravikToolDlg::CreateVersionPanel() {
   versionPanel_ = new CSingleIspDlg(units_, this);
-  panelQueryPending_ = true;
   return versionPanel_;
 }
 

@@ -103,6 +103,7 @@ void VexaTravikToolDlg::ArrangeMainLayout() {
   const std::wstring startText = ToWide(ui::ArrangeModeButtons(*layout_, session_.config()));
   SetWindowTextW(item(ui::main_ids::kStart), startText.c_str());
   const int panelBottom = CreatePanel(ui::VerticalPixels(ui::kPanelTopDlu, baseUnits()));
+  startupStepPending_ = true;
   ui::ArrangeMainLayout(*layout_, panelBottom);
   ApplyLayout(*layout_);
 
@@ -126,12 +127,10 @@ int VexaTravikToolDlg::CreatePanel(int top) {
       return top + filePanel_->Initialize(hwnd(), top);
     case ui::PanelKind::kDevices: {
       devicePanel_ = std::make_unique<CSimpleProgDlg>(config, colors());
-      panelQueryPending_ = true;
       return top + devicePanel_->Initialize(hwnd(), top);
     }
     case ui::PanelKind::kVersion: {
       versionPanel_ = std::make_unique<CSingleIspDlg>(colors());
-      panelQueryPending_ = true;
       return top + versionPanel_->Initialize(hwnd(), top);
     }
   }
@@ -216,9 +215,15 @@ void VexaTravikToolDlg::CompleteJobs() {
 void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  // At start-up the one-step panel's query follows the detection.
-  if (panelQueryPending_) {
-    panelQueryPending_ = false;
+  // At start-up the panel's own step follows the detection: the file panel checks its paths
+  // again, since a detection that connects enables "Start" whatever the last check said; a
+  // one-step panel starts its query.
+  if (startupStepPending_) {
+    startupStepPending_ = false;
+    if (filePanel_ != nullptr) {
+      filePanel_->ValidateFilePaths();
+      return;
+    }
     const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
                                                  : session_.StartVersionPanelQuery();
     if (started) JobStarted();
