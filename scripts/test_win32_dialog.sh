@@ -88,6 +88,9 @@ run_case() {
   done
 }
 
+# --version needs no window.
+[[ "$(wine "$gui" --version 2> /dev/null)" == "vexaisp-gui 5.1"* ]] || fail "--version"
+
 run_case files-all 0 1 "" "" "ISP completed!"
 run_case files-host-ü 0 0 "" "" "ISP completed!"
 run_case devices 1 1 "" "" "ISP completed!"
