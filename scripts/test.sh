@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a normal build (GCC), once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, once built with clang; then cross-builds the
-# tool for Windows. Warnings are errors in every build here. Prints how long each stage took;
-# fails when any test or build fails.
+# tool for Windows and runs its dialog under Wine. Warnings are errors in every build here.
+# Prints how long each stage took; fails when any test or build fails.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -42,6 +42,8 @@ stage "tests (clang)" run_tests "$root/build-clang"
 # The Windows build of the tool (vendor loaders included), so Windows-only code cannot rot.
 stage "build (Windows cross)" build "$root/build-windows" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The Windows dialog under Wine, compared with the dialog model.
+stage "Windows dialog (Wine)" "$root/scripts/test_win32_dialog.sh" "$root/build" "$root/build-windows"
 
 echo "== Stage times"
 printf '%s\n' "${timings[@]}"

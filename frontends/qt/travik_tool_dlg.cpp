@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "app/run_control.h"
+#include "frontends/model/main_dialog_mode.h"
 #include "frontends/model/main_layout.h"
 #include "frontends/model/run_poll.h"
 #include "frontends/qt/about_dlg.h"
@@ -20,11 +21,8 @@ namespace vexa::dialog {
 
 namespace {
 
-constexpr const char* kExitRefused =
-    "Not allowed to exit!\r\nISP is still running!\r\nPlease wait!";
-
 QString AboutItemText() {
-  return ToQString(std::string("&About ") + kProductName + "...");
+  return ToQString(ui::AboutItemText());
 }
 
 constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
@@ -141,15 +139,15 @@ void VexaTravikToolDlg::PollJob() {
 void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  // At start-up the file panel's check follows the detection, as it did when detection
-  // finished before the panel was built; a later "Refresh" enables "Start" whatever it said.
-  if (fileCheckPending_) {
-    fileCheckPending_ = false;
-    filePanel_->ValidateFilePaths();
-  }
-  // At start-up the one-step panel's query follows the detection.
-  if (panelQueryPending_) {
-    panelQueryPending_ = false;
+  // At start-up the panel's own step follows the detection: the file panel checks its paths
+  // again, since a detection that connects enables "Start" whatever the last check said; a
+  // one-step panel starts its query.
+  if (startupStepPending_) {
+    startupStepPending_ = false;
+    if (filePanel_ != nullptr) {
+      filePanel_->ValidateFilePaths();
+      return;
+    }
     const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
                                                  : session_.StartVersionPanelQuery();
     if (started) JobStarted();
@@ -189,12 +187,7 @@ void VexaTravikToolDlg::ShowAdapter(const AdapterDisplay& display) {
 }
 
 void VexaTravikToolDlg::ArrangeMainLayout() {
-  const Configuration& config = session_.config();
-  if (config.settings.oneStepProgramming) {
-    layout_.Show(ui::main_ids::kRefresh, false);
-    layout_.Show(ui::main_ids::kGetFwVersion, false);
-    start_->setText(QStringLiteral("Update"));
-  }
+  start_->setText(ToQString(ui::ArrangeModeButtons(layout_, session_.config())));
   QWidget* panel = CreatePanel();
   ui::ArrangeMainLayout(layout_, panel->y() + panel->height());
   controls_.ApplyLayout(layout_);
@@ -202,18 +195,22 @@ void VexaTravikToolDlg::ArrangeMainLayout() {
 }
 
 QWidget* VexaTravikToolDlg::CreatePanel() {
-  const Configuration& config = session_.config();
   const QPoint place(0, ui::VerticalPixels(ui::kPanelTopDlu, units_));
   QWidget* panel = nullptr;
-  if (!config.settings.oneStepProgramming) {
-    panel = CreateFilePanel();
-  } else if (session_.ctx().portsConfigured) {
-    panel = CreateDevicePanel();
-  } else {
-    panel = CreateVersionPanel();
+  switch (ui::PanelOfMode(session_.config(), session_.ctx().portsConfigured)) {
+    case ui::PanelKind::kFiles:
+      panel = CreateFilePanel();
+      break;
+    case ui::PanelKind::kDevices:
+      panel = CreateDevicePanel();
+      break;
+    case ui::PanelKind::kVersion:
+      panel = CreateVersionPanel();
+      break;
   }
   panel->move(place);
   panel->show();
+  startupStepPending_ = true;
   return panel;
 }
 
@@ -221,20 +218,17 @@ QWidget* VexaTravikToolDlg::CreateFilePanel() {
   filePanel_ = new CDevProgDlg(session_.config(), session_.ctx().portsConfigured, units_, this);
   connect(filePanel_, &CDevProgDlg::FilesChecked, this, &VexaTravikToolDlg::FilesChecked);
   filePanel_->Initialize();
-  fileCheckPending_ = true;
   return filePanel_;
 }
 
 QWidget* VexaTravikToolDlg::CreateDevicePanel() {
   devicePanel_ = new CSimpleProgDlg(session_.config(), units_, this);
   devicePanel_->Initialize();
-  panelQueryPending_ = true;
   return devicePanel_;
 }
 
 QWidget* VexaTravikToolDlg::CreateVersionPanel() {
   versionPanel_ = new CSingleIspDlg(units_, this);
-  panelQueryPending_ = true;
   return versionPanel_;
 }
 
@@ -289,7 +283,7 @@ void VexaTravikToolDlg::ShowFirmwareVersions() {
 
 void VexaTravikToolDlg::reject() {
   if (!controlStates_.closeAllowed()) {
-    warningBox_(MultiLineText(kExitRefused));
+    warningBox_(MultiLineText(ui::kExitRefused));
     return;
   }
   QDialog::reject();

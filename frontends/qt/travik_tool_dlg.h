@@ -136,10 +136,9 @@ class VexaTravikToolDlg : public QDialog {
   CSingleIspDlg* versionPanel_ = nullptr;
   QTimer pollTimer_;
   std::optional<BusyCursor> busyCursor_;
-  // The one-step panel waits for the start-up detection before its query starts.
-  bool panelQueryPending_ = false;
-  // The file panel's start-up check counts once the start-up detection has connected.
-  bool fileCheckPending_ = false;
+  // The panel's own start-up step (the file panel's check, the one-step panel's query) waits
+  // for the start-up detection.
+  bool startupStepPending_ = false;
   bool aboutInSystemMenu_ = false;
   WarningBox warningBox_;
 };
