@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Installs what the build needs on a Debian machine (only the packages that are missing),
-# then configures and builds the tool into build/ (or the directory given as $1, with any
-# further arguments passed to CMake).
+# Installs what the build needs on a Debian machine (only the packages that are missing; no
+# network when none is), then configures and builds the tool. $1 is a preset of
+# CMakePresets.json (default, sanitize, tsan, clang, fuzz, windows; "default" when absent) or a
+# build directory; any further arguments go to CMake.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build_dir="${1:-$root/build}"
+target="${1:-default}"
 shift || true
 
 packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libcli11-dev
-  g++-mingw-w64-x86-64-posix qt6-base-dev wine64 fonts-wine xvfb)
+  g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev file wine64 fonts-wine xvfb)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -26,5 +27,9 @@ if ((${#missing[@]} > 0)); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build_dir" -j"$(nproc)"
+if [[ "$target" == */* ]] || ! (cd "$root" && cmake --list-presets | grep -q "\"$target\""); then
+  cmake -S "$root" -B "$target" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$target" -j"$(nproc)"
+else
+  (cd "$root" && cmake --preset "$target" "$@" && cmake --build --preset "$target" -j"$(nproc)")
+fi

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: once in a normal build (GCC), once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, once built with clang; then cross-builds the
-# tool for Windows and runs its dialog under Wine. Warnings are errors in every build here.
+# Sets up, builds and runs every test: once in a normal build (GCC), whose Debian package is
+# then built and checked; once under AddressSanitizer and UndefinedBehaviorSanitizer; once under
+# ThreadSanitizer; once built with clang; then cross-builds the tool for Windows, checks its ZIP
+# and runs its dialog under Wine. Each build is a preset of CMakePresets.json. Warnings are
+# errors in every build here.
 # Prints how long each stage took; fails when any test or build fails.
 set -euo pipefail
 
@@ -19,29 +21,35 @@ stage() {
   echo "== $name: $((SECONDS - start)) s"
 }
 
+# build PRESET [CMAKE ARGS]
 build() {
   "$root/scripts/setup.sh" "$@" -DVEXA_WERROR=ON
 }
 
+# run_tests PRESET
 run_tests() {
-  ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+  (cd "$root" && ctest --preset "$1" -j"$(nproc)")
 }
 
-stage "build (GCC)" build "$root/build"
-stage "tests (GCC)" run_tests "$root/build"
+stage "build (GCC)" build default
+stage "tests (GCC)" run_tests default
 stage "benchmark" "$root/build/bench/vexa_sim_update_bench"
+stage "package (.deb)" "$root/scripts/check_packages.sh" deb "$root/build"
 
-stage "build (ASan+UBSan)" build "$root/build-sanitize" -DVEXA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-stage "tests (ASan+UBSan)" run_tests "$root/build-sanitize"
+stage "build (ASan+UBSan)" build sanitize
+stage "tests (ASan+UBSan)" run_tests sanitize
+
+# The worker thread against the front ends' polling; Qt itself is not instrumented.
+stage "build (ThreadSanitizer)" build tsan
+stage "tests (ThreadSanitizer)" run_tests tsan
 
 # clang as well, so that a GCC-only construct cannot land.
-stage "build (clang)" env CC=clang CXX=clang++ "$root/scripts/setup.sh" "$root/build-clang" \
-  -DVEXA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug
-stage "tests (clang)" run_tests "$root/build-clang"
+stage "build (clang)" build clang
+stage "tests (clang)" run_tests clang
 
 # The Windows build of the tool (vendor loaders included), so Windows-only code cannot rot.
-stage "build (Windows cross)" build "$root/build-windows" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+stage "build (Windows cross)" build windows
+stage "package (Windows ZIP)" "$root/scripts/check_packages.sh" zip "$root/build-windows"
 # The Windows dialog under Wine, compared with the dialog model.
 stage "Windows dialog (Wine)" "$root/scripts/test_win32_dialog.sh" "$root/build" "$root/build-windows"
 

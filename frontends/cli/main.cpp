@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
       "directory.",
       "vexaisp"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("vexaisp ") + vexa::kProductVersion);
+  app.set_version_flag("--version", std::string("vexaisp ") + vexa::kBuildVersion);
   app.footer(
       "Exit codes: 0 success; 1 the run, a version query or an inspected file failed; 2 usage, "
       "configuration or board-file error; 3 no adapter or no chip found.");

@@ -42,7 +42,7 @@ GuiCommandLine ParseGuiCommandLine(const QStringList& arguments) {
     return line;
   }
   if (parser.isSet(version)) {
-    line.output = QStringLiteral("vexaisp-gui ") + ToQString(kProductVersion) + '\n';
+    line.output = QStringLiteral("vexaisp-gui ") + ToQString(kBuildVersion) + '\n';
     return line;
   }
   if (!parser.positionalArguments().isEmpty()) {

@@ -26,7 +26,7 @@ void ReportError(const QString& text, bool interactive) {
 
 VexaTravikToolApp::VexaTravikToolApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(ToQString(kProductName));
-  setApplicationVersion(ToQString(kProductVersion));
+  setApplicationVersion(ToQString(kBuildVersion));
 }
 
 int VexaTravikToolApp::InitInstance(const GuiOptions& options) {

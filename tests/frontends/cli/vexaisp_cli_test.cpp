@@ -227,7 +227,7 @@ TEST_F(VexaispCliTest, UnknownCommandIsNamedAndHelpListsExitCodes) {
 
   result = Run("--version");
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.out, "vexaisp 5.1\n");
+  EXPECT_EQ(result.out, "vexaisp 5.1.0\n");
 
   result = Run("--help");
   EXPECT_EQ(result.exitCode, 0);
