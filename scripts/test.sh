@@ -39,6 +39,10 @@ stage "build (clang)" env CC=clang CXX=clang++ "$root/scripts/setup.sh" "$root/b
   -DVEXA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug
 stage "tests (clang)" run_tests "$root/build-clang"
 
+# Each fuzz target for a short, fixed time on top of its corpus (the corpora also run as
+# tests in every build above).
+stage "fuzz (20 s per target)" "$root/scripts/fuzz.sh" 20
+
 # The Windows build of the tool (vendor loaders included), so Windows-only code cannot rot.
 stage "build (Windows cross)" build "$root/build-windows" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
