@@ -11,7 +11,10 @@ constexpr int32_t kReadFailed = 6;
 }
 
 bool FuzzedGfx::Take(uint8_t* out, size_t count) {
-  if (answers_.size() < count) return false;
+  if (answers_.size() < count) {
+    answers_ = {};
+    return false;
+  }
   std::copy_n(answers_.begin(), count, out);
   answers_ = answers_.subspan(count);
   return true;

@@ -35,7 +35,8 @@ class FuzzedGfx final : public GfxLib {
   bool Exhausted() const { return answers_.empty(); }
 
  private:
-  // Copies the next count answer bytes to out; false (nothing copied) when fewer remain.
+  // Copies the next count answer bytes to out; false (nothing copied, and nothing left to
+  // answer) when fewer remain.
   bool Take(uint8_t* out, size_t count);
 
   std::span<const uint8_t> answers_;
