@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a normal build (GCC), whose Debian package is
 # then built and checked; once under AddressSanitizer and UndefinedBehaviorSanitizer; once under
-# ThreadSanitizer; once built with clang; then cross-builds the tool for Windows, checks its ZIP
-# and runs its dialog under Wine. Each build is a preset of CMakePresets.json. Warnings are
-# errors in every build here.
+# ThreadSanitizer; once built with clang; then each fuzz target runs briefly; then cross-builds
+# the tool for Windows, checks its ZIP and runs its dialog under Wine. Each build is a preset of
+# CMakePresets.json. Warnings are errors in every build here.
 # Prints how long each stage took; fails when any test or build fails.
 set -euo pipefail
 
@@ -46,6 +46,11 @@ stage "tests (ThreadSanitizer)" run_tests tsan
 # clang as well, so that a GCC-only construct cannot land.
 stage "build (clang)" build clang
 stage "tests (clang)" run_tests clang
+stage "fuzz (20 s per target)" "$root/scripts/fuzz.sh" 20
+
+# Each fuzz target for a short, fixed time on top of its corpus (the corpora also run as
+# tests in every build above).
+stage "fuzz (20 s per target)" "$root/scripts/fuzz.sh" 20
 
 # The Windows build of the tool (vendor loaders included), so Windows-only code cannot rot.
 stage "build (Windows cross)" build windows

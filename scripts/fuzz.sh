@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer) in
+# build-fuzz/ and runs each for SECONDS (default 20) on top of its checked-in corpus in
+# tests/fuzz/corpus/. New inputs go to build-fuzz/corpus/, so the checked-in corpus changes
+# only by hand; a crash, a hang (no answer within 10 s) or a leak leaves its input in
+# build-fuzz/artifacts/ and fails the script after every target has run.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-20}"
+build_dir="$root/build-fuzz"
+
+# Only the fuzzers are built here (the "fuzz" preset); scripts/setup.sh installs the packages
+# they need.
+(cd "$root" && cmake --preset fuzz -DVEXA_WERROR=ON "${@:2}" > /dev/null &&
+  cmake --build --preset fuzz -j"$(nproc)" --target vexa_fuzzers)
+
+failed=()
+for corpus in "$root"/tests/fuzz/corpus/*/; do
+  name="$(basename "$corpus")"
+  scratch="$build_dir/corpus/$name"
+  artifacts="$build_dir/artifacts/$name"
+  mkdir -p "$scratch" "$artifacts"
+  echo "== fuzz $name: ${seconds} s"
+  if ! "$build_dir/tests/fuzz/vexa_fuzz_$name" -max_total_time="$seconds" -timeout=10 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    "$scratch" "$corpus"; then
+    failed+=("$name")
+  fi
+done
+
+if ((${#failed[@]})); then
+  echo "fuzzing found faults in: ${failed[*]} (inputs in $build_dir/artifacts/)" >&2
+  exit 1
+fi
