@@ -1,7 +1,6 @@
 #include "transport/backends/linux/errno_texts.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace vexa {
 
@@ -46,12 +45,8 @@ std::string ErrnoName(int error) {
 
 std::string TransferFailure(int error) {
   const ErrnoText* text = Find(error);
-  return text != nullptr ? text->meaning : std::strerror(error);
+  return text != nullptr ? text->meaning : "failed";
 }
-
-}  // namespace vexa
-
-namespace vexa {
 
 std::string OpenFailure(const std::string& node, int error, bool isI2cNode) {
   const std::string cause = " (" + ErrnoName(error) + ")";

@@ -11,10 +11,6 @@ std::string ErrnoName(int error);
 // sink kept deferring)".
 std::string TransferFailure(int error);
 
-}  // namespace vexa
-
-namespace vexa {
-
 // Why a device node could not be opened, naming the node: a permission error names the udev
 // rule that grants access, a missing I2C node the module that creates it.
 std::string OpenFailure(const std::string& node, int error, bool isI2cNode);

@@ -66,7 +66,7 @@ class GfxLibLinux final : public GfxLib {
   std::string GetAdapterName() override { return adapterName_; }
   std::string GetDriverVersion() override { return {}; }
   std::string GetPortType() override { return portType_; }
-  std::string GetPortStatus() override { return portStatus_; }
+  std::string GetPortStatus() override { return {}; }
 
  private:
   // An open device node of the current port; -1 while closed.
@@ -118,7 +118,6 @@ class GfxLibLinux final : public GfxLib {
   int32_t replyTaken_ = 0;
   std::string adapterName_;
   std::string portType_;
-  std::string portStatus_;
 };
 
 }  // namespace vexa

@@ -14,7 +14,6 @@ int32_t GfxLibLinux::ScanPorts(int32_t probeMode, uint32_t* displayId, uint8_t d
   ClearError();
   adapterName_.clear();
   portType_.clear();
-  portStatus_.clear();
 
   int32_t result = gfx_status::kNoChipFound;
   for (const AuxPort& port : ports_) {

@@ -39,8 +39,6 @@ class LinuxSystem {
   // The entry names of a directory, sorted; empty when it cannot be read.
   virtual std::vector<std::string> ListDirectory(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
-  // The first line of a small text file, without its line end; empty when unreadable.
-  virtual std::string ReadFirstLine(const std::string& path) = 0;
 };
 
 // The calls of this machine.
@@ -56,7 +54,6 @@ class PosixLinuxSystem : public LinuxSystem {
   std::string ReadLink(const std::string& path) override;
   std::vector<std::string> ListDirectory(const std::string& path) override;
   bool Exists(const std::string& path) override;
-  std::string ReadFirstLine(const std::string& path) override;
 };
 
 }  // namespace vexa

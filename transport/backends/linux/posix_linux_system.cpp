@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "transport/backends/linux/i2c_dev_abi.h"
 #include "transport/backends/linux/linux_system.h"
@@ -90,13 +89,6 @@ std::vector<std::string> PosixLinuxSystem::ListDirectory(const std::string& path
 bool PosixLinuxSystem::Exists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
-}
-
-std::string PosixLinuxSystem::ReadFirstLine(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  return line;
 }
 
 }  // namespace vexa
