@@ -14,6 +14,8 @@ std::string VendorWord(AdapterType type) {
       return "AMD";
     case AdapterType::kIntel:
       return "Intel";
+    case AdapterType::kLinux:
+      return "Linux DRM";
     case AdapterType::kAuto:
       break;
   }

@@ -67,7 +67,8 @@ void ReadAdapterChoice(const FirmwareUpdateKeys& keys, AppSettings& settings) {
   static constexpr DeviceKey kDeviceKeys[] = {{"IntelDeviceId", AdapterType::kIntel},
                                               {"DeviceID", AdapterType::kIntel},
                                               {"NvidiaDeviceId", AdapterType::kNvidia},
-                                              {"AmdDeviceId", AdapterType::kAmd}};
+                                              {"AmdDeviceId", AdapterType::kAmd},
+                                              {"LinuxDeviceId", AdapterType::kLinux}};
   for (const DeviceKey& key : kDeviceKeys) {
     if (const std::optional<int32_t> value = keys.Integer(key.name)) {
       settings.adapterType = key.type;

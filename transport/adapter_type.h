@@ -11,6 +11,8 @@ enum class AdapterType : int32_t {
   kNvidia = 1,
   kAmd = 2,
   kIntel = 3,
+  // The kernel's DRM interfaces, on Linux only.
+  kLinux = 4,
 };
 
 }  // namespace vexa

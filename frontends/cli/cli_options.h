@@ -1,7 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "app/tool_transport.h"
 
 namespace vexa::cli {
 
@@ -21,6 +25,9 @@ struct CliOptions {
   bool yes = false;
   // inspect: the files to look at.
   std::vector<std::string> files;
+  // Opens the transport in place of the board file or this machine's backends, for tests that
+  // run the commands over a backend of their own. Null with error set when it cannot.
+  std::function<std::unique_ptr<ToolTransport>(std::string& error)> openTransport;
 };
 
 }  // namespace vexa::cli

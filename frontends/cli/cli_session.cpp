@@ -16,7 +16,8 @@ int CliSession::Open() {
   }
 
   // The transport first: a board in virtual time gives the engine its clock.
-  transport_ = OpenToolTransport(options_.simulateBoard, message);
+  transport_ = options_.openTransport ? options_.openTransport(message)
+                                      : OpenToolTransport(options_.simulateBoard, message);
   if (!transport_) {
     PrintError(message);
     return kExitUsage;

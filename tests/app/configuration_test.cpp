@@ -152,6 +152,15 @@ INSTANTIATE_TEST_SUITE_P(
                   EXPECT_EQ(config.settings.adapterType, AdapterType::kAmd);
                   EXPECT_EQ(config.settings.presetDisplayId, 0x000C);
                 }},
+        KeyCase{"LinuxDeviceIdIsReadAfterTheVendorKeys", "LinuxDeviceId = 3\n",
+                [](const IspContext&, const Configuration& config) {
+                  EXPECT_EQ(config.settings.adapterType, AdapterType::kLinux);
+                  EXPECT_EQ(config.settings.presetDisplayId, 3);
+                }},
+        KeyCase{"VendorKeyWinsOverLinuxDeviceId", "LinuxDeviceId = 3\nAmdDeviceId = 0\n",
+                [](const IspContext&, const Configuration& config) {
+                  EXPECT_EQ(config.settings.adapterType, AdapterType::kAmd);
+                }},
         KeyCase{"FirstOccurrenceWinsAndNamesIgnoreCase",
                 "flasherasetime = 1000\nFLASHERASETIME = 2000\n",
                 [](const IspContext& ctx, const Configuration&) {

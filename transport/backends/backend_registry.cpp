@@ -6,6 +6,9 @@
 #include "transport/backends/amd/system_adl_api.h"
 #include "transport/backends/intel/gfx_lib_intel.h"
 #include "transport/backends/intel/system_cui_driver.h"
+#ifdef __linux__
+#include "transport/backends/linux/gfx_lib_linux.h"
+#endif
 #include "transport/backends/nvidia/gfx_lib_nvidia.h"
 #include "transport/backends/nvidia/system_nvapi.h"
 
@@ -18,10 +21,21 @@ std::unique_ptr<GfxLib> MakeSystemBackend(Clock& clock, const ChipProbe& probe) 
   return std::make_unique<Backend>(makeSystemInterface(), clock, probe);
 }
 
+#ifdef __linux__
+std::unique_ptr<GfxLib> MakeLinuxBackend(Clock& clock, const ChipProbe& probe) {
+  return std::make_unique<GfxLibLinux>(std::make_unique<PosixLinuxSystem>(), RootsFromEnvironment(),
+                                       clock, probe);
+}
+#endif
+
 constexpr std::array kRegistry = {
     BackendEntry{AdapterType::kNvidia, MakeSystemBackend<GfxLibNvidia, CreateSystemNvapi>},
     BackendEntry{AdapterType::kAmd, MakeSystemBackend<GfxLibAmd, CreateSystemAdlApi>},
     BackendEntry{AdapterType::kIntel, MakeSystemBackend<GfxLibIntel, MakeSystemCuiDriver>},
+#ifdef __linux__
+    // Last: on Linux the vendor backends above report their drivers missing.
+    BackendEntry{AdapterType::kLinux, MakeLinuxBackend},
+#endif
 };
 
 }  // namespace

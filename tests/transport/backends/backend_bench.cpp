@@ -14,6 +14,12 @@
 #include "transport/backends/intel/gfx_lib_intel.h"
 #include "transport/backends/nvidia/gfx_lib_nvidia.h"
 #include "transport/backends/sim/gfx_lib_sim.h"
+#ifdef __linux__
+#include "testing/board_linux_system.h"
+#include "testing/fake_drm_tree.h"
+#include "testing/scratch_dir.h"
+#include "transport/backends/linux/gfx_lib_linux.h"
+#endif
 
 namespace vexa::testing {
 
@@ -136,9 +142,55 @@ class SimulatorBench final : public BackendBench {
   GfxLibSim gfx_;
 };
 
+#ifdef __linux__
+// The kernel's nodes on a fake tree, the board serving both the I2C and the AUX node.
+class LinuxBench final : public BackendBench {
+ public:
+  LinuxBench(sim::Board& board, Clock& clock, bool refuseRdwr)
+      : tree_(dir_.path()),
+        board_(board),
+        system_(board),
+        linux_(system_, tree_.roots(), clock, IspChipProbe()),
+        refuseRdwr_(refuseRdwr) {
+    tree_.AddCard("card0", "i915");
+    tree_.AddConnector({.name = "DP-1", .auxIndex = 0, .i2cBus = 5});
+    system_.dpcdOnBoard = true;
+    system_.refuseRdwr = refuseRdwr;
+  }
+  GfxLib& gfx() override { return linux_; }
+  size_t VendorCalls() const override { return board_.transactionCount(); }
+  int32_t FailATransaction() override {
+    uint8_t byte = 0;
+    return linux_.DdcAuxWrite(0x70, &byte, 1);  // no chip listens there
+  }
+  // Once refused, I2C_RDWR is not asked again: every transaction goes through I2C_SLAVE.
+  void ExpectRunTraffic() const override {
+    const auto count = [&](const char* request) {
+      const auto found = system_.requests.find(request);
+      return found == system_.requests.end() ? 0 : found->second;
+    };
+    if (refuseRdwr_) {
+      EXPECT_EQ(count("I2C_RDWR"), 1);
+      EXPECT_GT(count("I2C_SLAVE"), 0);
+    } else {
+      EXPECT_GT(count("I2C_RDWR"), 1);
+      EXPECT_EQ(count("I2C_SLAVE"), 0);
+    }
+  }
+
+ private:
+  const ScratchDir dir_;
+  FakeDrmTree tree_;
+  sim::Board& board_;
+  BoardLinuxSystem system_;
+  GfxLibLinux linux_;
+  bool refuseRdwr_;
+};
+#endif
+
 }  // namespace
 
-const BackendVariant kBackendVariants[6] = {
+const std::vector<BackendVariant> kBackendVariants = {
     {"IntelDisplayPortOutput", 0x6E,
      [](sim::Board& board, Clock& clock, uint8_t ddcAddr) {
        return Ready(
@@ -166,6 +218,16 @@ const BackendVariant kBackendVariants[6] = {
      [](sim::Board& board, Clock& clock, uint8_t ddcAddr) {
        return Ready(std::make_unique<SimulatorBench>(board, clock), ddcAddr);
      }},
+#ifdef __linux__
+    {"LinuxDrm", 0x6E,
+     [](sim::Board& board, Clock& clock, uint8_t ddcAddr) {
+       return Ready(std::make_unique<LinuxBench>(board, clock, false), ddcAddr);
+     }},
+    {"LinuxDrmI2cSlaveFallback", 0x6E,
+     [](sim::Board& board, Clock& clock, uint8_t ddcAddr) {
+       return Ready(std::make_unique<LinuxBench>(board, clock, true), ddcAddr);
+     }},
+#endif
 };
 
 }  // namespace vexa::testing

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 #include "sim/board.h"
 #include "transport/gfx_lib.h"
@@ -43,7 +44,8 @@ struct BackendVariant {
 
 // Every backend: Intel behind a DisplayPort output and behind an LS-PCON device, AMD (behind
 // an HDMI display, the host found at its command address), NVIDIA on a DisplayPort display and
-// as the root of an MST topology, and the simulator.
-extern const BackendVariant kBackendVariants[6];
+// as the root of an MST topology, the simulator, and on Linux the kernel's DRM nodes (also under
+// a driver that refuses I2C_RDWR).
+extern const std::vector<BackendVariant> kBackendVariants;
 
 }  // namespace vexa::testing

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/identification/chip_probe.h"
+#include "testing/scratch_dir.h"
 #include "util/clock.h"
 
 #ifndef _WIN32
@@ -13,17 +15,39 @@
 namespace vexa::testing {
 namespace {
 
-TEST(BackendRegistry, ListsTheVendorsInTheAutomaticOrder) {
+// The Linux backend reads the kernel's tree where the environment puts it: here an empty one,
+// a machine without DP AUX nodes.
+class BackendRegistry : public ::testing::Test {
+ protected:
+  BackendRegistry() {
+    ::setenv("VEXA_SYSFS_ROOT", dir_.path().c_str(), 1);
+    ::setenv("VEXA_DEV_ROOT", dir_.path().c_str(), 1);
+  }
+  ~BackendRegistry() override {
+    ::unsetenv("VEXA_SYSFS_ROOT");
+    ::unsetenv("VEXA_DEV_ROOT");
+  }
+  std::string NoAuxDeviceText() const {
+    return "No DP AUX device in " + dir_.path().string() +
+           "/class/drm_dp_aux_dev: the kernel needs the option DRM_DISPLAY_DP_AUX_CHARDEV "
+           "(DRM_DP_AUX_CHARDEV on older kernels)";
+  }
+
+ private:
+  const ScratchDir dir_;
+};
+
+TEST_F(BackendRegistry, ListsTheVendorsInTheAutomaticOrder) {
   std::vector<AdapterType> types;
-  for (const BackendEntry& entry : BackendRegistry()) types.push_back(entry.type);
+  for (const BackendEntry& entry : vexa::BackendRegistry()) types.push_back(entry.type);
   EXPECT_EQ(types, (std::vector<AdapterType>{AdapterType::kNvidia, AdapterType::kAmd,
-                                             AdapterType::kIntel}));
+                                             AdapterType::kIntel, AdapterType::kLinux}));
 }
 
 // Off Windows every registry backend runs over a stand-in of its driver interface that fails
 // as a machine without the vendor's driver does: opening fails with the vendor's own code and
 // text, and a scan finds nothing.
-TEST(BackendRegistry, EachBackendFailsAsAMachineWithoutItsDriver) {
+TEST_F(BackendRegistry, EachBackendFailsAsAMachineWithoutItsDriver) {
   struct Row {
     AdapterType type;
     std::string vendor;
@@ -38,13 +62,14 @@ TEST(BackendRegistry, EachBackendFailsAsAMachineWithoutItsDriver) {
       {AdapterType::kIntel, "Intel", -1, "Gfx init failed! (Err code: 0xFFFF)",
        "     Device ID: 0x0F: Gfx Error! (Err code: 0xFFFF)\r\n"
        "     ==> No available port!\r\n"},
+      {AdapterType::kLinux, "Linux DRM", -3, NoAuxDeviceText(), "     ==> No available port!\r\n"},
   };
   VirtualClock clock;
-  ASSERT_EQ(BackendRegistry().size(), std::size(rows));
+  ASSERT_EQ(vexa::BackendRegistry().size(), std::size(rows));
   for (size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
-    ASSERT_EQ(BackendRegistry()[i].type, row.type);
-    const auto gfx = BackendRegistry()[i].make(clock, IspChipProbe());
+    ASSERT_EQ(vexa::BackendRegistry()[i].type, row.type);
+    const auto gfx = vexa::BackendRegistry()[i].make(clock, IspChipProbe());
     EXPECT_EQ(gfx->GetVendorName(), row.vendor);
     EXPECT_EQ(gfx->Initialize(), gfx_status::kVendorCallFailed) << row.vendor;
     EXPECT_EQ(gfx->GetErrorCode(), row.code) << row.vendor;
@@ -60,9 +85,9 @@ TEST(BackendRegistry, EachBackendFailsAsAMachineWithoutItsDriver) {
   }
 }
 
-// This machine has none of the vendor drivers: every backend fails to open, as on a PC
-// without them, and detection ends with no transport.
-TEST(BackendRegistry, MachineWithoutVendorDriversReportsEachBackend) {
+// This machine has none of the vendor drivers nor DP AUX nodes: every backend fails to open, as
+// on a PC without them, and detection ends with no transport.
+TEST_F(BackendRegistry, MachineWithoutVendorDriversReportsEachBackend) {
   VirtualClock clock;
   SystemBackends system(clock, IspChipProbe());
   AdapterDetector detector(system.Backends(), AdapterType::kAuto);
@@ -75,7 +100,9 @@ TEST(BackendRegistry, MachineWithoutVendorDriversReportsEachBackend) {
             "Auto scan graphics adapter (DDC2bi addr: 0x6E)...\r\n"
             "  NVidia: Library not found!\r\n"
             "  AMD: Loading DLL... failed!\r\n"
-            "  Intel: Gfx init failed! (Err code: 0xFFFF)\r\n");
+            "  Intel: Gfx init failed! (Err code: 0xFFFF)\r\n"
+            "  Linux DRM: " +
+                NoAuxDeviceText() + "\r\n");
 }
 
 }  // namespace
