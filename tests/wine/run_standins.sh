@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Runs the Windows build of vexaisp under Wine against the stand-in vendor drivers, installed
+# in a throw-away Wine prefix as a user's driver would be, and compares each run with the same
+# run on the simulated board. Exits non-zero at the first check that fails.
+#
+# Usage: run_standins.sh BUILD_WINDOWS_DIR
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$here/../.."
+build="$(cd "${1:?usage: run_standins.sh BUILD_WINDOWS_DIR}" && pwd)"
+exe="$build/frontends/cli/vexaisp.exe"
+
+work="$(mktemp -d)"
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+system32="$WINEPREFIX/drive_c/windows/system32"
+wine64 wineboot --init >/dev/null 2>&1
+wineserver -w
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# A fresh demo board in folder $1 (flash files removed, so it starts on the old firmware).
+make_board() {
+  local mkimage="$work/mkimage"
+  printf '#!/bin/sh\nexec wine64 %q "$@"\n' "$build/tools/vexa-mkimage.exe" >"$mkimage"
+  chmod +x "$mkimage"
+  "$root/sim/demo/make_demo_board.sh" "$1" "$mkimage" >/dev/null
+}
+
+# vexaisp.exe in folder $1 with the rest of the arguments; its output goes to $1/out.txt and
+# its exit code to $1/code.txt; the log keeps no time stamps so that runs compare.
+run_tool() {
+  local dir="$1"
+  shift
+  local code=0
+  (cd "$dir" && wine64 "$exe" --config Config.ini "$@" >>out.txt 2>&1) || code=$?
+  echo "$code" >>"$dir/code.txt"
+}
+
+# Strips the time stamps and the carriage returns of a log.
+plain_log() { sed -e 's/^\[[0-9:.]*\] //' -e 's/\r$//' "$1"; }
+
+# Only the named stand-in DLLs in the system folder.
+install_dlls() {
+  rm -f "$system32/atiadlxx.dll"
+  local dll
+  for dll in "$@"; do cp "$build/tests/wine/standins/$dll" "$system32/$dll"; done
+}
+
+sim_run() {
+  local dir="$work/sim"
+  make_board "$dir"
+  local command
+  for command in detect versions "update --yes" versions; do
+    # shellcheck disable=SC2086
+    run_tool "$dir" --simulate board.ini $command
+  done
+}
+
+# Per vendor: detect, versions, update, versions through the stand-in; the same output codes
+# and log as the simulator run.
+vendor_run() {
+  local vendor="$1" dll="$2"
+  local dir="$work/$vendor"
+  make_board "$dir"
+  install_dlls "$dll"
+  export VEXA_STANDIN_BOARD="Z:${dir//\//\\}\\board.ini"
+  local command
+  for command in detect versions "update --yes" versions; do
+    # shellcheck disable=SC2086
+    run_tool "$dir" $command
+  done
+  unset VEXA_STANDIN_BOARD
+  grep -q "$vendor" "$dir/out.txt" || fail "$vendor: detect does not name the vendor"
+  [ "$(cat "$dir/code.txt")" = "$(cat "$work/sim/code.txt")" ] ||
+    fail "$vendor: exit codes $(echo $(cat "$dir/code.txt")), simulator $(echo $(cat "$work/sim/code.txt"))"
+  local flash
+  for flash in host port1 port2; do
+    cmp -s "$dir/$flash.flash" "$work/sim/$flash.flash" || fail "$vendor: $flash flash differs from the simulator run's"
+  done
+  diff <(plain_log "$dir/VexaISP.log") <(plain_log "$work/sim/VexaISP.log") >"$dir/log.diff" ||
+    { fail "$vendor: log differs from the simulator run's"; head -40 "$dir/log.diff"; }
+}
+
+# A failure: $1 names it, $2 the exit code expected, $3 a text the output must hold; the rest
+# is the command.
+expect_failure() {
+  local name="$1" code="$2" text="$3"
+  shift 3
+  local dir="$work/failure-$name"
+  make_board "$dir"
+  export VEXA_STANDIN_BOARD="Z:${dir//\//\\}\\board.ini"
+  run_tool "$dir" "$@"
+  unset VEXA_STANDIN_BOARD VEXA_STANDIN_FAIL_AFTER
+  [ "$(cat "$dir/code.txt")" = "$code" ] || fail "$name: exit code $(cat "$dir/code.txt"), expected $code"
+  grep -qF "$text" "$dir/out.txt" "$dir/VexaISP.log" || { fail "$name: no \"$text\""; cat "$dir/out.txt"; }
+}
+
+sim_run
+vendor_run AMD atiadlxx.dll
+
+install_dlls
+expect_failure amd-dll-missing 3 "Loading DLL... failed!" detect
+install_dlls atiadlxx.dll
+export VEXA_STANDIN_FAIL_AFTER=400
+expect_failure amd-call-fails 1 "failed!" update --yes
+
+[ "$failures" -eq 0 ] || { echo "$failures Wine check(s) failed"; exit 1; }
+echo "All Wine checks passed"
