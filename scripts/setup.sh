@@ -9,7 +9,7 @@ build_dir="${1:-$root/build}"
 shift || true
 
 packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libcli11-dev
-  g++-mingw-w64-x86-64-posix qt6-base-dev)
+  g++-mingw-w64-x86-64-posix qt6-base-dev wine wine64)
 
 missing=()
 for package in "${packages[@]}"; do

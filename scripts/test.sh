@@ -43,5 +43,8 @@ stage "tests (clang)" run_tests "$root/build-clang"
 stage "build (Windows cross)" build "$root/build-windows" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# The Windows tool under Wine against stand-in vendor drivers, installed as a user's would be.
+stage "Wine (stand-in drivers)" "$root/tests/wine/run_standins.sh" "$root/build-windows"
+
 echo "== Stage times"
 printf '%s\n' "${timings[@]}"

@@ -17,7 +17,7 @@ trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 system32="$WINEPREFIX/drive_c/windows/system32"
-wine64 wineboot --init >/dev/null 2>&1
+wine wineboot --init >/dev/null 2>&1
 wineserver -w
 
 failures=0
@@ -29,7 +29,7 @@ fail() {
 # A fresh demo board in folder $1 (flash files removed, so it starts on the old firmware).
 make_board() {
   local mkimage="$work/mkimage"
-  printf '#!/bin/sh\nexec wine64 %q "$@"\n' "$build/tools/vexa-mkimage.exe" >"$mkimage"
+  printf '#!/bin/sh\nexec wine %q "$@"\n' "$build/tools/vexa-mkimage.exe" >"$mkimage"
   chmod +x "$mkimage"
   "$root/sim/demo/make_demo_board.sh" "$1" "$mkimage" >/dev/null
 }
@@ -40,7 +40,7 @@ run_tool() {
   local dir="$1"
   shift
   local code=0
-  (cd "$dir" && wine64 "$exe" --config Config.ini "$@" >>out.txt 2>&1) || code=$?
+  (cd "$dir" && wine "$exe" --config Config.ini "$@" >>out.txt 2>&1) || code=$?
   echo "$code" >>"$dir/code.txt"
 }
 
@@ -49,7 +49,7 @@ plain_log() { sed -e 's/^\[[0-9:.]*\] //' -e 's/\r$//' "$1"; }
 
 # Only the named stand-in DLLs in the system folder.
 install_dlls() {
-  rm -f "$system32/atiadlxx.dll"
+  rm -f "$system32/atiadlxx.dll" "$system32/nvapi64.dll"
   local dll
   for dll in "$@"; do cp "$build/tests/wine/standins/$dll" "$system32/$dll"; done
 }
@@ -89,6 +89,20 @@ vendor_run() {
     { fail "$vendor: log differs from the simulator run's"; head -40 "$dir/log.diff"; }
 }
 
+# Both stand-ins installed, one board behind each: detect in folder $1 with the Config.ini
+# line $2 (empty for none) must choose the vendor $3, whose board then answers "versions".
+choose() {
+  local name="$1" key="$2" vendor="$3"
+  local dir="$work/choice-$name"
+  make_board "$dir"
+  [ -z "$key" ] || echo "$key" >>"$dir/Config.ini"
+  export VEXA_STANDIN_BOARD="Z:${dir//\//\\}\\board.ini"
+  run_tool "$dir" detect
+  unset VEXA_STANDIN_BOARD
+  [ "$(cat "$dir/code.txt")" = 0 ] || fail "$name: detect failed"
+  grep -q "^$vendor" "$dir/out.txt" || { fail "$name: $vendor not chosen"; cat "$dir/out.txt"; }
+}
+
 # A failure: $1 names it, $2 the exit code expected, $3 a text the output must hold; the rest
 # is the command.
 expect_failure() {
@@ -105,12 +119,23 @@ expect_failure() {
 
 sim_run
 vendor_run AMD atiadlxx.dll
+vendor_run NVidia nvapi64.dll
+
+install_dlls atiadlxx.dll nvapi64.dll
+choose auto "" NVidia
+choose fixed "AmdDeviceId = 1" AMD
 
 install_dlls
 expect_failure amd-dll-missing 3 "Loading DLL... failed!" detect
+expect_failure nvidia-dll-missing 3 "Library not found!" detect
+cp "$build/tests/wine/standins/without-aux/atiadlxx.dll" "$system32/atiadlxx.dll"
+expect_failure amd-entry-point-missing 3 "Getting Native AUX ch... failed!" detect
 install_dlls atiadlxx.dll
 export VEXA_STANDIN_FAIL_AFTER=400
 expect_failure amd-call-fails 1 "failed!" update --yes
+install_dlls nvapi64.dll
+export VEXA_STANDIN_FAIL_AFTER=400
+expect_failure nvidia-call-fails 1 "failed!" update --yes
 
 [ "$failures" -eq 0 ] || { echo "$failures Wine check(s) failed"; exit 1; }
 echo "All Wine checks passed"

@@ -173,6 +173,8 @@ __declspec(dllexport) int ADL_Display_DDCBlockAccess_Get(int adapterIndex, int d
                                            static_cast<size_t>(*replyLength)));
 }
 
+// Left out of the build that stands for a driver lacking an entry point.
+#ifndef VEXA_STANDIN_WITHOUT_NATIVE_AUX
 __declspec(dllexport) int ADL_Display_NativeAUXChannel_Access(int adapterIndex, int displayIndex,
                                                               void* request) {
   if (!IsOurDisplay(adapterIndex, displayIndex) || request == nullptr) return kError;
@@ -193,5 +195,7 @@ __declspec(dllexport) int ADL_Display_NativeAUXChannel_Access(int adapterIndex, 
   Put32(record + 4, answer == AuxReply::kAck ? kAuxAck : kAuxNack);
   return kOk;
 }
+
+#endif
 
 }  // extern "C"
