@@ -42,10 +42,13 @@ run_tool() {
   local code=0
   (cd "$dir" && wine "$exe" --config Config.ini "$@" >>out.txt 2>&1) || code=$?
   echo "$code" >>"$dir/code.txt"
+  # Each command starts the log afresh; the update's is kept for the comparison.
+  [ "$1" != update ] || cp "$dir/VexaISP.log" "$dir/update.log"
 }
 
-# Strips the time stamps and the carriage returns of a log.
-plain_log() { sed -e 's/^\[[0-9:.]*\] //' -e 's/\r$//' "$1"; }
+# The run's part of an update log (the header and adapter report name the transport), without
+# time stamps and carriage returns.
+run_log() { sed -n -e 's/\r$//' -e 's/^\[[0-9:.]*\] //' -e '/^Start VEXA ISP/,$p' "$1"; }
 
 # Only the named stand-in DLLs in the system folder.
 install_dlls() {
@@ -85,7 +88,9 @@ vendor_run() {
   for flash in host port1 port2; do
     cmp -s "$dir/$flash.flash" "$work/sim/$flash.flash" || fail "$vendor: $flash flash differs from the simulator run's"
   done
-  diff <(plain_log "$dir/VexaISP.log") <(plain_log "$work/sim/VexaISP.log") >"$dir/log.diff" ||
+  [ -s "$work/sim/update.log" ] && grep -q "^Start VEXA ISP" <(run_log "$work/sim/update.log") ||
+    fail "simulator run: no run in the update log"
+  diff <(run_log "$dir/update.log") <(run_log "$work/sim/update.log") >"$dir/log.diff" ||
     { fail "$vendor: log differs from the simulator run's"; head -40 "$dir/log.diff"; }
 }
 
@@ -114,6 +119,7 @@ expect_failure() {
   run_tool "$dir" "$@"
   unset VEXA_STANDIN_BOARD VEXA_STANDIN_FAIL_AFTER
   [ "$(cat "$dir/code.txt")" = "$code" ] || fail "$name: exit code $(cat "$dir/code.txt"), expected $code"
+  ! grep -qF "ISP completed!" "$dir/out.txt" "$dir/VexaISP.log" || fail "$name: reported as completed"
   local texts one
   IFS=';' read -r -a texts <<<"$text"
   for one in "${texts[@]}"; do
@@ -137,10 +143,10 @@ cp "$build/tests/wine/standins/without-aux/atiadlxx.dll" "$system32/atiadlxx.dll
 expect_failure amd-entry-point-missing 3 "Getting Native AUX ch... failed!" detect
 install_dlls atiadlxx.dll
 export VEXA_STANDIN_FAIL_AFTER=400
-expect_failure amd-call-fails 1 "failed!" update --yes
+expect_failure amd-call-fails 1 "ISP failed!;... failed! (-1)" update --yes
 install_dlls nvapi64.dll
 export VEXA_STANDIN_FAIL_AFTER=400
-expect_failure nvidia-call-fails 1 "failed!" update --yes
+expect_failure nvidia-call-fails 1 "ISP failed!;failed!" update --yes
 
 [ "$failures" -eq 0 ] || { echo "$failures Wine check(s) failed"; exit 1; }
 echo "All Wine checks passed"
