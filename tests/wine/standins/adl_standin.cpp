@@ -9,12 +9,15 @@
 #include <cstring>
 #include <span>
 
+#include "tests/wine/standins/record_fields.h"
 #include "tests/wine/standins/standin_board.h"
 
 namespace {
 
 using vexa::sim::AuxReply;
 using vexa::sim::I2cPhase;
+using vexa::standin::GetField;
+using vexa::standin::PutField;
 
 using Allocate = void*(__stdcall*)(int size);
 
@@ -44,15 +47,6 @@ constexpr int kDdcOption = 0x20;
 constexpr size_t kAuxPayload = 16;
 
 Allocate allocate = nullptr;
-
-void Put32(void* at, int32_t value) {
-  std::memcpy(at, &value, sizeof value);
-}
-int32_t Get32(const void* at) {
-  int32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
 
 bool IsOurDisplay(int adapterIndex, int displayIndex) {
   return adapterIndex == kAdapterIndex && displayIndex == kDisplayIndex;
@@ -125,8 +119,8 @@ __declspec(dllexport) int ADL_Adapter_NumberOfAdapters_Get(int* count) {
 __declspec(dllexport) int ADL_Adapter_AdapterInfo_Get(void* info, int size) {
   if (info == nullptr || size < kAdapterRecordSize) return kError;
   auto* record = static_cast<uint8_t*>(info);
-  Put32(record, kAdapterRecordSize);
-  Put32(record + kAdapterIndexAt, kAdapterIndex);
+  PutField(record, kAdapterRecordSize);
+  PutField(record + kAdapterIndexAt, kAdapterIndex);
   std::memcpy(record + kAdapterNameAt, kAdapterName, sizeof kAdapterName);
   return kOk;
 }
@@ -145,9 +139,9 @@ __declspec(dllexport) int ADL_Display_DisplayInfo_Get(int adapterIndex, int* cou
   auto* record = static_cast<uint8_t*>(allocate(kDisplayRecordSize));
   if (record == nullptr) return kError;
   std::memset(record, 0, kDisplayRecordSize);
-  Put32(record, kDisplayIndex);
-  Put32(record + kConnectorTypeAt, kDisplayPortConnector);
-  Put32(record + kDisplayFlagsAt, kConnectedAndMapped);
+  PutField(record, kDisplayIndex);
+  PutField(record + kConnectorTypeAt, kDisplayPortConnector);
+  PutField(record + kDisplayFlagsAt, kConnectedAndMapped);
   *count = 1;
   *displays = record;
   return kOk;
@@ -179,11 +173,11 @@ __declspec(dllexport) int ADL_Display_NativeAUXChannel_Access(int adapterIndex, 
                                                               void* request) {
   if (!IsOurDisplay(adapterIndex, displayIndex) || request == nullptr) return kError;
   auto* record = static_cast<uint8_t*>(request);
-  const int32_t command = Get32(record + 8);
-  const int32_t address = Get32(record + 12);
-  const int32_t length = Get32(record + 16);
-  if (Get32(record) != kAuxRecordSize || (command != kAuxRead && command != kAuxWrite) ||
-      address < 0 || length < 1 || length > 16)
+  const int32_t command = GetField<int32_t>(record + 8);
+  const int32_t address = GetField<int32_t>(record + 12);
+  const int32_t length = GetField<int32_t>(record + 16);
+  if (GetField<int32_t>(record) != kAuxRecordSize ||
+      (command != kAuxRead && command != kAuxWrite) || address < 0 || length < 1 || length > 16)
     return kError;
   if (vexa::standin::TransferFails()) return kError;
   const std::span<uint8_t> data(record + 20, static_cast<size_t>(length));
@@ -192,7 +186,7 @@ __declspec(dllexport) int ADL_Display_NativeAUXChannel_Access(int adapterIndex, 
                               ? board->DpcdWrite(static_cast<uint32_t>(address), data)
                               : board->DpcdRead(static_cast<uint32_t>(address), data);
   if (answer == AuxReply::kTransportFault) return kError;
-  Put32(record + 4, answer == AuxReply::kAck ? kAuxAck : kAuxNack);
+  PutField(record + 4, answer == AuxReply::kAck ? kAuxAck : kAuxNack);
   return kOk;
 }
 

@@ -9,11 +9,14 @@
 #include <cstring>
 #include <span>
 
+#include "tests/wine/standins/record_fields.h"
 #include "tests/wine/standins/standin_board.h"
 
 namespace {
 
 using vexa::sim::AuxReply;
+using vexa::standin::GetField;
+using vexa::standin::PutField;
 
 constexpr int kOk = 0;
 constexpr int kError = -1;
@@ -46,15 +49,6 @@ enum AuxOperation : uint32_t {
 constexpr uint32_t kAuxAck = 0;
 constexpr uint32_t kAuxNack = 1;
 
-void Put32(void* at, uint32_t value) {
-  std::memcpy(at, &value, sizeof value);
-}
-uint32_t Get32(const void* at) {
-  uint32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
 int __cdecl Initialize() {
   return vexa::standin::SharedBoard() != nullptr ? kOk : -6;
 }
@@ -73,9 +67,9 @@ int __cdecl GetConnectedDisplayIds(void* gpu, void* records, uint32_t* count, ui
     return kOk;
   }
   auto* record = static_cast<uint8_t*>(records);
-  if (*count < 1 || Get32(record) != kConnectedIdVersion) return kIncompatibleVersion;
-  Put32(record + 8, kDisplayId);
-  Put32(record + 12, kPhysicallyConnected);
+  if (*count < 1 || GetField<uint32_t>(record) != kConnectedIdVersion) return kIncompatibleVersion;
+  PutField(record + 8, kDisplayId);
+  PutField(record + 12, kPhysicallyConnected);
   *count = 1;
   return kOk;
 }
@@ -108,17 +102,17 @@ int __cdecl GetAssociatedDisplayOutputId(void* display, uint32_t* outputId) {
 int __cdecl GetConnectorInfo(void* gpu, uint32_t outputId, void* info) {
   if (gpu != kGpu || outputId != kOutputId || info == nullptr) return kInvalidArgument;
   auto* record = static_cast<uint8_t*>(info);
-  if (Get32(record) != kConnectorInfoVersion) return kIncompatibleVersion;
-  Put32(record + 8, 1);
-  Put32(record + 12, kDpExternalConnector);
+  if (GetField<uint32_t>(record) != kConnectorInfoVersion) return kIncompatibleVersion;
+  PutField(record + 8, 1);
+  PutField(record + 12, kDpExternalConnector);
   return kOk;
 }
 
 int __cdecl GetDisplayPortInfo(void* display, uint32_t outputId, void* info) {
   if (display != kDisplay || outputId != kOutputId || info == nullptr) return kInvalidArgument;
   auto* record = static_cast<uint8_t*>(info);
-  if (Get32(record) != kDpInfoVersion) return kIncompatibleVersion;
-  Put32(record + 40, 1);
+  if (GetField<uint32_t>(record) != kDpInfoVersion) return kIncompatibleVersion;
+  PutField(record + 40, 1);
   return kOk;
 }
 
@@ -141,11 +135,11 @@ AuxReply ServeI2c(uint32_t operation, uint8_t address, std::span<uint8_t> data) 
 int __cdecl DisplayPortAux(void* display, void* request, uint32_t size) {
   if (display != kDisplay || request == nullptr || size != kAuxRecordSize) return kInvalidArgument;
   auto* record = static_cast<uint8_t*>(request);
-  const uint32_t operation = Get32(record + 8);
-  const uint32_t address = Get32(record + 12);
-  const uint32_t length = Get32(record + 32) + 1;
-  if (Get32(record) != kAuxRecordVersion) return kIncompatibleVersion;
-  if (Get32(record + 4) != kDisplayId || length > 16) return kInvalidArgument;
+  const uint32_t operation = GetField<uint32_t>(record + 8);
+  const uint32_t address = GetField<uint32_t>(record + 12);
+  const uint32_t length = GetField<uint32_t>(record + 32) + 1;
+  if (GetField<uint32_t>(record) != kAuxRecordVersion) return kIncompatibleVersion;
+  if (GetField<uint32_t>(record + 4) != kDisplayId || length > 16) return kInvalidArgument;
   if (vexa::standin::TransferFails()) return kError;
   const std::span<uint8_t> data(record + 16, length);
   vexa::sim::Board* board = vexa::standin::SharedBoard();
@@ -168,7 +162,7 @@ int __cdecl DisplayPortAux(void* display, void* request, uint32_t size) {
       return kInvalidArgument;
   }
   if (answer == AuxReply::kTransportFault) return kError;
-  Put32(record + 36, answer == AuxReply::kAck ? kAuxAck : kAuxNack);
+  PutField(record + 36, answer == AuxReply::kAck ? kAuxAck : kAuxNack);
   return kOk;
 }
 
