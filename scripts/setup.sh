@@ -10,7 +10,7 @@ target="${1:-default}"
 shift || true
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libcli11-dev
-  g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev file wine64 fonts-wine xvfb)
+  g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev file wine wine64 fonts-wine xvfb)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -58,5 +58,8 @@ stage "package (Windows ZIP)" "$root/scripts/check_packages.sh" zip "$root/build
 # The Windows dialog under Wine, compared with the dialog model.
 stage "Windows dialog (Wine)" "$root/scripts/test_win32_dialog.sh" "$root/build" "$root/build-windows"
 
+# The Windows tool under Wine against stand-in vendor drivers, installed as a user's would be.
+stage "Wine (stand-in drivers)" "$root/tests/wine/run_standins.sh" "$root/build-windows"
+
 echo "== Stage times"
 printf '%s\n' "${timings[@]}"
