@@ -43,7 +43,7 @@ run_tool() {
   (cd "$dir" && wine "$exe" --config Config.ini "$@" >>out.txt 2>&1) || code=$?
   echo "$code" >>"$dir/code.txt"
   # Each command starts the log afresh; the update's is kept for the comparison.
-  [ "$1" != update ] || cp "$dir/VexaISP.log" "$dir/update.log"
+  case " $* " in *" update "*) cp "$dir/VexaISP.log" "$dir/update.log" ;; esac
 }
 
 # The run's part of an update log (the header and adapter report name the transport), without
@@ -105,7 +105,7 @@ choose() {
   run_tool "$dir" detect
   unset VEXA_STANDIN_BOARD
   [ "$(cat "$dir/code.txt")" = 0 ] || fail "$name: detect failed"
-  grep -q "^$vendor" "$dir/out.txt" || { fail "$name: $vendor not chosen"; cat "$dir/out.txt"; }
+  grep -q "^Graphics Adapter: $vendor" "$dir/out.txt" || { fail "$name: $vendor not chosen"; cat "$dir/out.txt"; }
 }
 
 # A failure: $1 names it, $2 the exit code expected, $3 the texts the output or the log must
