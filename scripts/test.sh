@@ -2,8 +2,9 @@
 # Sets up, builds and runs every test: once in a normal build (GCC), whose Debian package is
 # then built and checked; once under AddressSanitizer and UndefinedBehaviorSanitizer; once under
 # ThreadSanitizer; once built with clang; then each fuzz target runs briefly; then cross-builds
-# the tool for Windows, checks its ZIP and runs its dialog under Wine. Each build is a preset of
-# CMakePresets.json. Warnings are errors in every build here.
+# the tool for Windows, checks its ZIP, and runs its dialog and the tool against stand-in vendor
+# drivers under Wine. Each build is a preset of CMakePresets.json. Warnings are errors in every
+# build here.
 # Prints how long each stage took; fails when any test or build fails.
 set -euo pipefail
 
