@@ -5,13 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "app/simulated_board.h"
 #include "engine/identification/chip_probe.h"
 #include "frontends/cli/commands.h"
 #include "testing/board_linux_system.h"
+#include "testing/comparable_log.h"
 #include "testing/fake_drm_tree.h"
 #include "testing/scratch_dir.h"
 #include "tests/sim/sim_board_fixture.h"
@@ -27,32 +27,6 @@ std::string ReadText(const fs::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-// The log without what differs between the transports and between runs: the wall-clock
-// dates, the protocol-time stamps (reading a DDC reply whole takes other AUX transactions than
-// reading it in parts) and the adapter report, which names the backend.
-std::vector<std::string> ComparableLines(const std::string& log) {
-  static const std::regex date(R"(^\w{3} \w{3} +\d+ \d\d:\d\d:\d\d \d{4}\r?$)");
-  static const std::regex stamp(R"(^\[\d\d:\d\d:\d\d\.\d{3}\] )");
-  std::vector<std::string> lines;
-  std::istringstream in(log);
-  bool inReport = false;
-  for (std::string line; std::getline(in, line);) {
-    if (line.starts_with("Graphics adapter initialization:")) {
-      inReport = true;
-      lines.push_back("<adapter report>");
-      continue;
-    }
-    if (inReport && (line.starts_with(" ") || line.starts_with("Auto scan") ||
-                     line.starts_with("Simulated board,"))) {
-      continue;
-    }
-    inReport = false;
-    if (std::regex_search(line, date)) continue;
-    lines.push_back(std::regex_replace(line, stamp, ""));
-  }
-  return lines;
 }
 
 class LinuxDrmCliTest : public ::testing::Test {
@@ -157,7 +131,7 @@ TEST_F(LinuxDrmCliTest, CommandsLogWhatTheSimulatorLogs) {
             "Status: Connected\n");
   EXPECT_NE(overLinux.versionsOut.find("App: v1.43 (Rev: 7.137)\n"), std::string::npos)
       << overLinux.versionsOut;
-  EXPECT_EQ(ComparableLines(overLinux.log), ComparableLines(simulated.log));
+  EXPECT_EQ(ComparableLogLines(overLinux.log), ComparableLogLines(simulated.log));
   EXPECT_NE(overLinux.log.find("  Linux DRM [card0 (i915)]: Init done"), std::string::npos);
 }
 

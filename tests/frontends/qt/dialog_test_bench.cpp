@@ -79,7 +79,11 @@ std::string DialogBench::Path(const std::string& name) const {
 std::unique_ptr<dialog::VexaTravikToolDlg> DialogBench::OpenDialog() {
   if (!board) BuildBoard({});
   dialog::DialogSetup setup;
-  if (simulate) setup.backends.simulator = transport != nullptr ? transport : gfx.get();
+  if (simulate) {
+    setup.backends.simulator = transport != nullptr ? transport : gfx.get();
+  } else {
+    setup.backends.system = systemBackends;
+  }
   setup.configPath = Path("Config.ini");
   setup.logPath = Path("VexaISP.log");
   auto dialog = std::make_unique<dialog::VexaTravikToolDlg>(ctx, setup);

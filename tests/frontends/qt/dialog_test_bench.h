@@ -11,6 +11,7 @@
 #include "frontends/qt/travik_tool_dlg.h"
 #include "sim/board.h"
 #include "sim/chip_config.h"
+#include "transport/adapter_detection.h"
 #include "transport/backends/sim/gfx_lib_sim.h"
 #include "util/clock.h"
 
@@ -54,6 +55,8 @@ class DialogBench {
   bool simulate = true;
   // When set, the detection finds this transport in place of gfx (a wrapper around it).
   GfxLib* transport = nullptr;
+  // What an automatic detection tries (simulate cleared); none by default.
+  std::vector<CandidateBackend> systemBackends;
 
  private:
   QTemporaryDir dir_;
