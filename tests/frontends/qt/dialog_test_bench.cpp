@@ -72,6 +72,20 @@ void DialogBench::WriteConfig(const std::string& lines) {
   std::ofstream(Path("Config.ini"), std::ios::binary) << "[Firmware Update]\r\n" << lines;
 }
 
+void DialogBench::PrepareHostAndPort1(sim::ChipFaults hostFaults) {
+  BuildBoard({BenchChip{sim::ChipModel::kOcelin4100, {0x01, 0x01, 0x00}, hostFaults},
+              BenchChip{sim::ChipModel::kArivane},
+              {}});
+  WriteDriver("host-driver.bin", sim::ChipModel::kOcelin4100);
+  WriteDriver("p1-driver.bin", sim::ChipModel::kArivane);
+  WriteBin("host.bin", sim::ChipModel::kOcelin4100, {0x02, 0x01, 0x05});
+  WriteBin("p1.bin", sim::ChipModel::kArivane, {0x67, 0x45, 0x89});
+  WriteConfig(
+      "DriverFilePath = host-driver.bin\r\nFWFilePath = host.bin\r\n"
+      "DriverFilePathP1 = p1-driver.bin\r\nFWFileP1 = p1.bin\r\n"
+      "OneStepProgramming = 0\r\nDrvFileReadOnly = 0\r\nFwFileReadOnly = 0\r\n");
+}
+
 std::string DialogBench::Path(const std::string& name) const {
   return dir_.filePath(QString::fromStdString(name)).toStdString();
 }

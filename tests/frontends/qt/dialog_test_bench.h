@@ -38,6 +38,9 @@ class DialogBench {
   std::string WriteDriver(const std::string& name, sim::ChipModel model);
   // Writes the configuration file: the "Firmware Update" section with these lines.
   void WriteConfig(const std::string& lines);
+  // The board, files and configuration of the host and the chip behind Port#1, both with
+  // files, in the normal mode.
+  void PrepareHostAndPort1(sim::ChipFaults hostFaults = {});
   std::string Path(const std::string& name) const;
 
   // The dialog over the board (no board built: no chip on the port), its start-up detection

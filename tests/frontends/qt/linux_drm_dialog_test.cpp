@@ -10,22 +10,7 @@
 
 namespace vexa::testing {
 
-using sim::ChipModel;
-
 namespace {
-
-// A host with a chip behind Port#1, the files for both, in the normal mode.
-void PrepareHostAndPort1(DialogBench& bench) {
-  bench.BuildBoard({BenchChip{ChipModel::kOcelin4100}, BenchChip{ChipModel::kArivane}, {}});
-  bench.WriteDriver("host-driver.bin", ChipModel::kOcelin4100);
-  bench.WriteDriver("p1-driver.bin", ChipModel::kArivane);
-  bench.WriteBin("host.bin", ChipModel::kOcelin4100, {0x02, 0x01, 0x05});
-  bench.WriteBin("p1.bin", ChipModel::kArivane, {0x67, 0x45, 0x89});
-  bench.WriteConfig(
-      "DriverFilePath = host-driver.bin\r\nFWFilePath = host.bin\r\n"
-      "DriverFilePathP1 = p1-driver.bin\r\nFWFileP1 = p1.bin\r\n"
-      "OneStepProgramming = 0\r\n");
-}
 
 struct DialogUse {
   QString adapter;
@@ -55,11 +40,11 @@ class LinuxDrmDialogTest : public QObject {
  private slots:
   void detectsQueriesAndUpdatesAsOverTheSimulator() {
     DialogBench simulated;
-    PrepareHostAndPort1(simulated);
+    simulated.PrepareHostAndPort1();
     const std::string simulatedLog = UseDialog(simulated).log;
 
     DialogBench bench;
-    PrepareHostAndPort1(bench);
+    bench.PrepareHostAndPort1();
     FakeDrmTree tree(bench.Path("kernel"));
     tree.AddCard("card0", "amdgpu");
     tree.AddConnector({.name = "DP-1", .auxIndex = 0});

@@ -15,20 +15,9 @@ QString Lines(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// The host and the chip behind Port#1, both with files, in the normal mode.
 std::unique_ptr<dialog::VexaTravikToolDlg> OpenHostAndPort1(DialogBench& bench,
                                                             sim::ChipFaults hostFaults = {}) {
-  bench.BuildBoard({BenchChip{ChipModel::kOcelin4100, {0x01, 0x01, 0x00}, hostFaults},
-                    BenchChip{ChipModel::kArivane},
-                    {}});
-  bench.WriteDriver("host-driver.bin", ChipModel::kOcelin4100);
-  bench.WriteDriver("p1-driver.bin", ChipModel::kArivane);
-  bench.WriteBin("host.bin", ChipModel::kOcelin4100, {0x02, 0x01, 0x05});
-  bench.WriteBin("p1.bin", ChipModel::kArivane, {0x67, 0x45, 0x89});
-  bench.WriteConfig(
-      "DriverFilePath = host-driver.bin\r\nFWFilePath = host.bin\r\n"
-      "DriverFilePathP1 = p1-driver.bin\r\nFWFileP1 = p1.bin\r\n"
-      "OneStepProgramming = 0\r\nDrvFileReadOnly = 0\r\nFwFileReadOnly = 0\r\n");
+  bench.PrepareHostAndPort1(hostFaults);
   return bench.OpenDialog();
 }
 
