@@ -7,8 +7,6 @@
 
 namespace vexa::testing {
 
-using sim::ChipModel;
-
 namespace {
 
 QString Lines(const std::string& text) {
