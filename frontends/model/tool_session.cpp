@@ -1,6 +1,7 @@
 #include "frontends/model/tool_session.h"
 
 #include <thread>
+#include <utility>
 
 #include "app/adapter_refresh.h"
 #include "app/version_report.h"
@@ -89,6 +90,23 @@ bool ToolSession::StartDevicePanelQuery() {
     log_.Append(display.logText);
     return display;
   });
+}
+
+ToolSession::PanelStep ToolSession::StepAfterDetection() {
+  const std::optional<PanelKind> panel = std::exchange(startupPanel_, std::nullopt);
+  if (!panel) return PanelStep::kNone;
+  bool started = false;
+  switch (*panel) {
+    case PanelKind::kFiles:
+      return PanelStep::kCheckFiles;
+    case PanelKind::kDevices:
+      started = StartDevicePanelQuery();
+      break;
+    case PanelKind::kVersion:
+      started = StartVersionPanelQuery();
+      break;
+  }
+  return started ? PanelStep::kQueryStarted : PanelStep::kNone;
 }
 
 RunTick ToolSession::PollRun() {

@@ -12,6 +12,7 @@
 #include "app/run_control.h"
 #include "engine/isp_context.h"
 #include "frontends/model/background_job.h"
+#include "frontends/model/main_dialog_mode.h"
 #include "frontends/model/one_step_display.h"
 #include "frontends/model/run_poll.h"
 #include "transport/adapter_detection.h"
@@ -58,6 +59,14 @@ class ToolSession {
   bool StartVersionPanelQuery();
   bool StartDevicePanelQuery();
   bool JobInProgress() const { return job_.InProgress(); }
+
+  // The panel of the mode takes its own step after the start-up detection: the file panel
+  // checks its paths again, since a detection that connects enables "Start" whatever the last
+  // check said; a one-step panel starts its query. The front end names the panel it has just
+  // shown, and asks for the step with each detection result it shows.
+  void PanelShown(PanelKind panel) { startupPanel_ = panel; }
+  enum class PanelStep { kNone, kCheckFiles, kQueryStarted };
+  PanelStep StepAfterDetection();
   // One look at the job: empty while it goes on (or when none was started); on the look that
   // sees its end, what the front end shows, the log file having received its lines.
   std::optional<JobResult> PollJob();
@@ -92,6 +101,8 @@ class ToolSession {
   std::function<JobResult()> finishJob_;
   // What the detection job found, written by its worker and read after the join.
   AdapterRefresh detected_;
+  // The panel whose start-up step is still to come.
+  std::optional<PanelKind> startupPanel_;
 
   bool StartJob(std::function<void()> work, std::function<JobResult()> finish);
   // The work of a version query: the on-board query with the transport opened for the worker.

@@ -139,18 +139,15 @@ void VexaTravikToolDlg::PollJob() {
 void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  // At start-up the panel's own step follows the detection: the file panel checks its paths
-  // again, since a detection that connects enables "Start" whatever the last check said; a
-  // one-step panel starts its query.
-  if (startupStepPending_) {
-    startupStepPending_ = false;
-    if (filePanel_ != nullptr) {
+  switch (session_.StepAfterDetection()) {
+    case ui::ToolSession::PanelStep::kCheckFiles:
       filePanel_->ValidateFilePaths();
-      return;
-    }
-    const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
-                                                 : session_.StartVersionPanelQuery();
-    if (started) JobStarted();
+      break;
+    case ui::ToolSession::PanelStep::kQueryStarted:
+      JobStarted();
+      break;
+    case ui::ToolSession::PanelStep::kNone:
+      break;
   }
 }
 
@@ -197,7 +194,8 @@ void VexaTravikToolDlg::ArrangeMainLayout() {
 QWidget* VexaTravikToolDlg::CreatePanel() {
   const QPoint place(0, ui::VerticalPixels(ui::kPanelTopDlu, units_));
   QWidget* panel = nullptr;
-  switch (ui::PanelOfMode(session_.config(), session_.ctx().portsConfigured)) {
+  const ui::PanelKind kind = ui::PanelOfMode(session_.config(), session_.ctx().portsConfigured);
+  switch (kind) {
     case ui::PanelKind::kFiles:
       panel = CreateFilePanel();
       break;
@@ -210,7 +208,7 @@ QWidget* VexaTravikToolDlg::CreatePanel() {
   }
   panel->move(place);
   panel->show();
-  startupStepPending_ = true;
+  session_.PanelShown(kind);
   return panel;
 }
 

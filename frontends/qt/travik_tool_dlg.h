@@ -136,9 +136,6 @@ class VexaTravikToolDlg : public QDialog {
   CSingleIspDlg* versionPanel_ = nullptr;
   QTimer pollTimer_;
   std::optional<BusyCursor> busyCursor_;
-  // The panel's own start-up step (the file panel's check, the one-step panel's query) waits
-  // for the start-up detection.
-  bool startupStepPending_ = false;
   bool aboutInSystemMenu_ = false;
   WarningBox warningBox_;
 };

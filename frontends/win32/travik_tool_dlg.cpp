@@ -103,7 +103,6 @@ void VexaTravikToolDlg::ArrangeMainLayout() {
   const std::wstring startText = ToWide(ui::ArrangeModeButtons(*layout_, session_.config()));
   SetWindowTextW(item(ui::main_ids::kStart), startText.c_str());
   const int panelBottom = CreatePanel(ui::VerticalPixels(ui::kPanelTopDlu, baseUnits()));
-  startupStepPending_ = true;
   ui::ArrangeMainLayout(*layout_, panelBottom);
   ApplyLayout(*layout_);
 
@@ -119,7 +118,9 @@ void VexaTravikToolDlg::ArrangeMainLayout() {
 
 int VexaTravikToolDlg::CreatePanel(int top) {
   Configuration& config = session_.config();
-  switch (ui::PanelOfMode(config, session_.ctx().portsConfigured)) {
+  const ui::PanelKind kind = ui::PanelOfMode(config, session_.ctx().portsConfigured);
+  session_.PanelShown(kind);
+  switch (kind) {
     case ui::PanelKind::kFiles:
       filePanel_ =
           std::make_unique<CDevProgDlg>(config, session_.ctx().portsConfigured, colors(),
@@ -215,18 +216,15 @@ void VexaTravikToolDlg::CompleteJobs() {
 void VexaTravikToolDlg::ShowJobResult(const AdapterDisplay& display) {
   ShowAdapter(display);
   controlStates_.AdapterDetected(display.ready);
-  // At start-up the panel's own step follows the detection: the file panel checks its paths
-  // again, since a detection that connects enables "Start" whatever the last check said; a
-  // one-step panel starts its query.
-  if (startupStepPending_) {
-    startupStepPending_ = false;
-    if (filePanel_ != nullptr) {
+  switch (session_.StepAfterDetection()) {
+    case ui::ToolSession::PanelStep::kCheckFiles:
       filePanel_->ValidateFilePaths();
-      return;
-    }
-    const bool started = devicePanel_ != nullptr ? session_.StartDevicePanelQuery()
-                                                 : session_.StartVersionPanelQuery();
-    if (started) JobStarted();
+      break;
+    case ui::ToolSession::PanelStep::kQueryStarted:
+      JobStarted();
+      break;
+    case ui::ToolSession::PanelStep::kNone:
+      break;
   }
 }
 

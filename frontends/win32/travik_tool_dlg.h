@@ -104,9 +104,6 @@ class VexaTravikToolDlg : public TemplateDialog {
   std::unique_ptr<CDevProgDlg> filePanel_;
   std::unique_ptr<CSimpleProgDlg> devicePanel_;
   std::unique_ptr<CSingleIspDlg> versionPanel_;
-  // The panel's own start-up step (the file panel's check, the one-step panel's query) waits
-  // for the start-up detection.
-  bool startupStepPending_ = false;
   HFONT outputFont_ = nullptr;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
