@@ -47,7 +47,6 @@ stage "tests (ThreadSanitizer)" run_tests tsan
 # clang as well, so that a GCC-only construct cannot land.
 stage "build (clang)" build clang
 stage "tests (clang)" run_tests clang
-stage "fuzz (20 s per target)" "$root/scripts/fuzz.sh" 20
 
 # Each fuzz target for a short, fixed time on top of its corpus (the corpora also run as
 # tests in every build above).
