@@ -4,7 +4,8 @@
 # case a control dump and a picture after start-up and after a run, each dump checked by
 # vexa_win32_dump_check against the model's expectation for the same configuration and board.
 # Every run also tries to close the dialog while the chips are programmed, which must be
-# refused; the full run's log file must equal the command-line tool's (time stamps aside).
+# refused; the full run's log file must equal the command-line tool's (time stamps aside), also
+# when the dialog reaches the board through the AMD stand-in driver instead of the simulator.
 #
 # Usage: scripts/test_win32_dialog.sh BUILD_DIR WINDOWS_BUILD_DIR [OUT_DIR]
 #   BUILD_DIR: the native build (vexa-mkimage, vexaisp, vexa_win32_dump_check);
@@ -106,6 +107,27 @@ board "$cli" 0 1 ""
   > /dev/null) || fail "the command-line run failed"
 diff <(without_times "$out/files-all-run/wine/VexaISP.log") <(without_times "$cli/VexaISP.log") \
   || fail "the dialog's log differs from the command-line tool's"
+
+# The same run through a driver instead of the simulator: the AMD stand-in in the prefix's
+# system folder, as a user's driver, answers from a board of the same setup. The dialog must
+# end in success with the command-line run's flash contents and run log; the header and the
+# adapter report name the driver, so the logs compare from the run's start.
+driver="$out/files-all-amd-standin"
+board "$driver" 0 1 ""
+system32="$WINEPREFIX/drive_c/windows/system32"
+cp "$windows/tests/wine/standins/atiadlxx.dll" "$system32/"
+(cd "$driver" && VEXA_STANDIN_BOARD="Z:${driver//\//\\}\\board.ini" wine "$gui" --config Config.ini \
+  --run --dump-controls "$out/files-all-amd-standin.txt" > stdout 2> stderr) \
+  || fail "through the AMD stand-in: vexaisp-gui exited $?"
+rm "$system32/atiadlxx.dll"
+grep -q -F "ISP completed!" "$out/files-all-amd-standin.txt" || fail "through the AMD stand-in: no success"
+for flash in host port1 port2; do
+  cmp -s "$driver/$flash.flash" "$cli/$flash.flash" \
+    || fail "through the AMD stand-in: $flash flash differs from the command-line run's"
+done
+run_part() { without_times "$1" | sed -n '/^Start VEXA ISP/,$p'; }
+diff <(run_part "$driver/VexaISP.log") <(run_part "$cli/VexaISP.log") \
+  || fail "through the AMD stand-in: the dialog's log differs from the command-line tool's"
 
 wineserver -k || true
 if ((failures > 0)); then
