@@ -4,7 +4,9 @@
 # case a control dump and a picture after start-up and after a run, each dump checked by
 # vexa_win32_dump_check against the model's expectation for the same configuration and board.
 # Every run also tries to close the dialog while the chips are programmed, which must be
-# refused; the full run's log file must equal the command-line tool's (time stamps aside).
+# refused; the full run's log file must equal the command-line tool's (time stamps aside). A
+# run of the host alone through the AMD stand-in driver, instead of the simulator, must end as
+# the command-line run does.
 #
 # Usage: scripts/test_win32_dialog.sh BUILD_DIR WINDOWS_BUILD_DIR [OUT_DIR]
 #   BUILD_DIR: the native build (vexa-mkimage, vexaisp, vexa_win32_dump_check);
@@ -99,13 +101,41 @@ run_case failed 0 1 "TransportFailAfter = 200" "" "ISP failed!" "Gfx Error"
 # A firmware file that does not exist: its path red and "Start" off once the detection is in.
 PHASES=start run_case missing-file 0 0 "" "s/host-neu-ä\.bin/missing.bin/"
 
+# cli_update DIR ONE_STEP PORTS: the command-line tool's update of a fresh board of that setup
+# on the simulator, whose flash files and log the dialog's runs must match.
+cli_update() {
+  board "$1" "$2" "$3" ""
+  (cd "$1" && "$build/frontends/cli/vexaisp" --config Config.ini --simulate board.ini update --yes \
+    > /dev/null) || fail "the command-line run in $1 failed"
+}
+
 # The dialog's log file of the full run equals the command-line tool's for the same run.
-cli="$out/files-all-cli"
-board "$cli" 0 1 ""
-(cd "$cli" && "$build/frontends/cli/vexaisp" --config Config.ini --simulate board.ini update --yes \
-  > /dev/null) || fail "the command-line run failed"
-diff <(without_times "$out/files-all-run/wine/VexaISP.log") <(without_times "$cli/VexaISP.log") \
-  || fail "the dialog's log differs from the command-line tool's"
+cli_update "$out/files-all-cli" 0 1
+diff <(without_times "$out/files-all-run/wine/VexaISP.log") \
+  <(without_times "$out/files-all-cli/VexaISP.log") || fail "the dialog's log differs from the command-line tool's"
+
+# A run through a driver instead of the simulator: the AMD stand-in in the prefix's system
+# folder, as a user's driver, answers from the board. The dialog must end in success with the
+# command-line run's flash contents and run log; the header and the adapter report name the
+# driver, so the logs compare from the run's start. The host alone, since every transfer
+# through Wine and the driver takes real time.
+driver="$out/files-host-amd-standin"
+cli_update "$out/files-host-cli" 0 0
+board "$driver" 0 0 ""
+system32="$WINEPREFIX/drive_c/windows/system32"
+cp "$windows/tests/wine/standins/atiadlxx.dll" "$system32/"
+(cd "$driver" && VEXA_STANDIN_BOARD="Z:${driver//\//\\}\\board.ini" wine "$gui" --config Config.ini \
+  --run --dump-controls "$driver.txt" > stdout 2> stderr) \
+  || fail "through the AMD stand-in: vexaisp-gui exited $?"
+rm "$system32/atiadlxx.dll"
+grep -q -F "ISP completed!" "$driver.txt" || fail "through the AMD stand-in: no success"
+for flash in host port1 port2; do
+  cmp -s "$driver/$flash.flash" "$out/files-host-cli/$flash.flash" \
+    || fail "through the AMD stand-in: $flash flash differs from the command-line run's"
+done
+run_part() { without_times "$1" | sed -n '/^Start VEXA ISP/,$p'; }
+diff <(run_part "$driver/VexaISP.log") <(run_part "$out/files-host-cli/VexaISP.log") \
+  || fail "through the AMD stand-in: the dialog's log differs from the command-line tool's"
 
 wineserver -k || true
 if ((failures > 0)); then

@@ -116,21 +116,7 @@ int __cdecl GetDisplayPortInfo(void* display, uint32_t outputId, void* info) {
   return kOk;
 }
 
-// An I2C transaction over AUX stays open from its first request until one that ends it.
-bool i2cOpen = false;
-bool i2cReading = false;
-
-AuxReply ServeI2c(uint32_t operation, uint8_t address, std::span<uint8_t> data) {
-  const bool reading = operation == kI2cReadEnd || operation == kI2cReadMore;
-  const bool ends = operation == kI2cWriteEnd || operation == kI2cReadEnd;
-  const vexa::sim::I2cPhase phase{!i2cOpen || i2cReading != reading, ends};
-  vexa::sim::Board* board = vexa::standin::SharedBoard();
-  const AuxReply answer =
-      reading ? board->I2cRead(address, data, phase) : board->I2cWrite(address, data, phase);
-  i2cOpen = answer == AuxReply::kAck && !ends;
-  i2cReading = reading;
-  return answer;
-}
+vexa::standin::I2cOverAux i2c;
 
 int __cdecl DisplayPortAux(void* display, void* request, uint32_t size) {
   if (display != kDisplay || request == nullptr || size != kAuxRecordSize) return kInvalidArgument;
@@ -156,7 +142,9 @@ int __cdecl DisplayPortAux(void* display, void* request, uint32_t size) {
     case kI2cWriteMore:
     case kI2cReadMore:
       if (address > 0xFF) return kInvalidArgument;
-      answer = ServeI2c(operation, static_cast<uint8_t>(address), data);
+      answer = i2c.Transfer(operation == kI2cReadEnd || operation == kI2cReadMore,
+                            operation == kI2cWriteEnd || operation == kI2cReadEnd,
+                            static_cast<uint8_t>(address), data);
       break;
     default:
       return kInvalidArgument;

@@ -51,4 +51,15 @@ bool TransferFails() {
   return done++ >= allowed;
 }
 
+sim::AuxReply I2cOverAux::Transfer(bool reading, bool ends, uint8_t address,
+                                   std::span<uint8_t> data) {
+  const sim::I2cPhase phase{!open_ || reading_ != reading, ends};
+  sim::Board* board = SharedBoard();
+  const sim::AuxReply answer =
+      reading ? board->I2cRead(address, data, phase) : board->I2cWrite(address, data, phase);
+  open_ = answer == sim::AuxReply::kAck && !ends;
+  reading_ = reading;
+  return answer;
+}
+
 }  // namespace vexa::standin

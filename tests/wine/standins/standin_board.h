@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 
 #include "sim/board.h"
 #include "util/clock.h"
@@ -14,5 +16,18 @@ sim::Board* SharedBoard();
 // The fault switch: VEXA_STANDIN_FAIL_AFTER=N lets N transfers through, then every later
 // transfer fails as a driver call that broke down halfway through an update would.
 bool TransferFails();
+
+// The I2C-over-AUX requests of a driver that names only each request's direction and whether
+// it ends the I2C transaction: the transaction stays open from its first request until one
+// that ends it, and a request of the other direction starts a new one.
+class I2cOverAux {
+ public:
+  // Hands one request to the shared board: reads fill data, writes send it.
+  sim::AuxReply Transfer(bool reading, bool ends, uint8_t address, std::span<uint8_t> data);
+
+ private:
+  bool open_ = false;
+  bool reading_ = false;
+};
 
 }  // namespace vexa::standin
