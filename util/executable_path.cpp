@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <vector>
+
+#include "util/windows_text.h"
 #else
 #include <filesystem>
 #include <system_error>
@@ -16,12 +18,7 @@ std::optional<std::string> ExecutablePath() {
   std::vector<wchar_t> wide(512);
   const DWORD length = GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()));
   if (length == 0 || length >= wide.size()) return std::nullopt;
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(length), nullptr,
-                                        0, nullptr, nullptr);
-  std::string path(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(length), path.data(), bytes,
-                      nullptr, nullptr);
-  return path;
+  return Utf8FromWide(std::wstring_view(wide.data(), length));
 #else
   std::error_code error;
   const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);

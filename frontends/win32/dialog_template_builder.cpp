@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "frontends/win32/wide_text.h"
+#include "util/windows_text.h"
 
 namespace vexa::win32 {
 
@@ -90,7 +90,7 @@ void WriteItem(TemplateWriter& out, const ui::ControlTemplate& control) {
   if (control.kind == ui::ControlKind::kIcon) {
     out.Ordinal(kAppIconId);
   } else {
-    out.Text(ToWide(control.text));
+    out.Text(WideFromUtf8(control.text));
   }
   out.Word(0);  // no creation data
 }
@@ -105,7 +105,7 @@ std::vector<WORD> BuildDialogTemplate(const ui::DialogTemplate& dialog, DWORD st
   for (int value : {0, 0, dialog.width, dialog.height}) out.Word(static_cast<WORD>(value));
   out.Word(0);  // no menu
   out.Word(0);  // the dialog class
-  out.Text(ToWide(dialog.caption));
+  out.Text(WideFromUtf8(dialog.caption));
   out.Word(kDialogFontPoints);
   out.Text(kDialogFontName);
   for (const ui::ControlTemplate& control : dialog.controls) WriteItem(out, control);

@@ -5,7 +5,7 @@
 #include "frontends/model/configured_rows.h"
 #include "frontends/model/file_check.h"
 #include "frontends/model/file_panel_layout.h"
-#include "frontends/win32/wide_text.h"
+#include "util/windows_text.h"
 
 namespace vexa::win32 {
 
@@ -23,7 +23,7 @@ void ShowPathPart(CRoEdit& box) {
 // The system's open-file dialog: BIN files first, any file on request; nothing when
 // cancelled.
 std::optional<std::wstring> ChooseFirmwareFile(HWND owner, const std::string& current) {
-  std::wstring file = ToWide(current);
+  std::wstring file = WideFromUtf8(current);
   file.resize(MAX_PATH * 4, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
@@ -82,7 +82,7 @@ void CDevProgDlg::PreparePathBox(CRoEdit& box, const std::string& path, bool rea
     box.SetReadOnlyMode(1);
     box.SetBackgroundColor(ui::kGrey);
   }
-  box.SetText(ToWide(path));
+  box.SetText(WideFromUtf8(path));
   ShowPathPart(box);
 }
 

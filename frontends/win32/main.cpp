@@ -14,8 +14,8 @@
 #include "frontends/win32/control_colors.h"
 #include "frontends/win32/gui_command_line.h"
 #include "frontends/win32/travik_tool_dlg.h"
-#include "frontends/win32/wide_text.h"
 #include "frontends/win32/window_capture.h"
+#include "util/windows_text.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::vector<std::string> Utf8Arguments() {
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i) arguments.push_back(vexa::win32::ToUtf8(wide[i]));
+  for (int i = 0; i < count; ++i) arguments.push_back(vexa::Utf8FromWide(wide[i]));
   LocalFree(wide);
   return arguments;
 }
@@ -37,8 +37,8 @@ std::vector<std::string> Utf8Arguments() {
 void ReportError(const std::string& text, bool interactive) {
   std::fprintf(stderr, "%s\n", text.c_str());
   if (interactive) {
-    MessageBoxW(nullptr, vexa::win32::ToWide(text).c_str(),
-                vexa::win32::ToWide(vexa::kProductName).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, vexa::WideFromUtf8(text).c_str(),
+                vexa::WideFromUtf8(vexa::kProductName).c_str(), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -77,7 +77,7 @@ int RenderUnattended(VexaTravikToolDlg& dialog, const GuiOptions& options) {
     bool ended = false;
     dialog.SetRunEnded([&ended] { ended = true; });
     dialog.SetWarningBox([](const std::wstring& text) {
-      std::fprintf(stderr, "Warning: %s\n", vexa::win32::ToUtf8(text).c_str());
+      std::fprintf(stderr, "Warning: %s\n", vexa::Utf8FromWide(text).c_str());
     });
     dialog.StartRun();
     if (dialog.session().RunInProgress()) {

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "frontends/win32/wide_text.h"
+#include "util/windows_text.h"
 
 namespace vexa::win32 {
 
@@ -35,7 +35,7 @@ std::string CRoEdit::text() const {
   std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(edit_)) + 1, L'\0');
   const int length = GetWindowTextW(edit_, wide.data(), static_cast<int>(wide.size()));
   wide.resize(static_cast<size_t>(length));
-  return ToUtf8(wide);
+  return Utf8FromWide(wide);
 }
 
 void CRoEdit::SetText(const std::wstring& text) {

@@ -11,6 +11,7 @@
 #include "frontends/win32/about_dlg.h"
 #include "frontends/win32/dialog_template_builder.h"
 #include "frontends/win32/wide_text.h"
+#include "util/windows_text.h"
 
 namespace vexa::win32 {
 
@@ -45,7 +46,8 @@ VexaTravikToolDlg::VexaTravikToolDlg(IspContext& ctx, const DialogSetup& setup,
       session_(ctx, setup.backends, setup.logPath),
       configPath_(setup.configPath),
       warningBox_([this](const std::wstring& text) {
-        MessageBoxW(hwnd(), text.c_str(), ToWide(ProductCaption()).c_str(), MB_OK | MB_ICONWARNING);
+        MessageBoxW(hwnd(), text.c_str(), WideFromUtf8(ProductCaption()).c_str(),
+                    MB_OK | MB_ICONWARNING);
       }) {}
 
 VexaTravikToolDlg::~VexaTravikToolDlg() {
@@ -77,7 +79,7 @@ void VexaTravikToolDlg::InitDialog(const std::string& configPath) {
   if (const std::optional<std::string> message = session_.Open(configPath)) {
     AppendOutput(*message);
   }
-  SetWindowTextW(hwnd(), ToWide(ProductCaption()).c_str());
+  SetWindowTextW(hwnd(), WideFromUtf8(ProductCaption()).c_str());
 
   for (CRoEdit* box : {&*adapterBox_, &*statusBox_}) {
     box->SetReadOnlyMode(1);
@@ -96,11 +98,11 @@ void VexaTravikToolDlg::OfferAbout() {
   HMENU menu = GetSystemMenu(hwnd(), FALSE);
   if (menu == nullptr) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, kAboutCommand, ToWide(ui::AboutItemText()).c_str());
+  AppendMenuW(menu, MF_STRING, kAboutCommand, WideFromUtf8(ui::AboutItemText()).c_str());
 }
 
 void VexaTravikToolDlg::ArrangeMainLayout() {
-  const std::wstring startText = ToWide(ui::ArrangeModeButtons(*layout_, session_.config()));
+  const std::wstring startText = WideFromUtf8(ui::ArrangeModeButtons(*layout_, session_.config()));
   SetWindowTextW(item(ui::main_ids::kStart), startText.c_str());
   const int panelBottom = CreatePanel(ui::VerticalPixels(ui::kPanelTopDlu, baseUnits()));
   ui::ArrangeMainLayout(*layout_, panelBottom);

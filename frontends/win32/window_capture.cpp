@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "frontends/win32/png_file.h"
-#include "frontends/win32/wide_text.h"
 #include "util/utf8_path.h"
+#include "util/windows_text.h"
 
 namespace vexa::win32 {
 
@@ -15,14 +15,14 @@ namespace {
 std::string ClassOf(HWND control) {
   wchar_t name[64] = {};
   GetClassNameW(control, name, 64);
-  return ToUtf8(name);
+  return Utf8FromWide(name);
 }
 
 std::string TextOf(HWND control) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   text.resize(
       static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return ToUtf8(text);
+  return Utf8FromWide(text);
 }
 
 // The text in double quotes, with backslash, quote and line ends escaped.

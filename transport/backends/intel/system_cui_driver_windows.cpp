@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "transport/backends/intel/system_cui_driver.h"
+#include "util/windows_text.h"
 
 namespace vexa {
 
@@ -36,26 +37,10 @@ Method MethodAt(IUnknown* object, size_t slot) {
   return reinterpret_cast<Method>(methods[slot]);
 }
 
-std::wstring WideFromUtf8(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), units);
-  return wide;
-}
-
 // A fixed-size field of a system record, up to its terminating zero.
 template <size_t N>
 std::string Utf8FromField(const wchar_t (&field)[N]) {
-  const std::wstring_view wide(field, std::find(field, field + N, L'\0') - field);
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), bytes, nullptr, nullptr);
-  return text;
+  return Utf8FromWide(std::wstring_view(field, std::find(field, field + N, L'\0') - field));
 }
 
 // The driver's COM object, created per thread by Open. Open and Close pair the thread's COM

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "transport/backends/nvidia/system_nvapi.h"
+#include "util/text_encoding.h"
 
 namespace vexa {
 
@@ -33,21 +34,6 @@ void* ToPointer(NvDisplayHandle handle) {
 }
 void* OrNull(std::span<uint8_t> bytes) {
   return bytes.empty() ? nullptr : bytes.data();
-}
-
-// The driver's strings are in the system's ANSI code page.
-std::string AnsiToUtf8(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  const int wideLength =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                      wideLength);
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
-  return text;
 }
 
 class WindowsNvapi final : public Nvapi {
@@ -76,7 +62,7 @@ class WindowsNvapi final : public Nvapi {
   int32_t GetFullName(NvGpuHandle gpu, std::string* name) override {
     char text[kShortStringSize] = {};
     const int32_t status = Call(nvapi_id::kGetFullName, ToPointer(gpu), &text[0]);
-    if (status == nvapi_status::kOk) *name = AnsiToUtf8({text, strnlen(text, sizeof(text))});
+    if (status == nvapi_status::kOk) *name = DecodeAnsi({text, strnlen(text, sizeof(text))});
     return status;
   }
 
