@@ -27,20 +27,11 @@ fi
 
 # Unix file names are UTF-8 to Wine.
 export LC_ALL=C.UTF-8
-# A Wine prefix of our own, without the Mono and Gecko installers' prompts.
-export WINEPREFIX="$out/wine-prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=tests/wine/wine_test_common.sh
+source "$root/tests/wine/wine_test_common.sh"
 rm -rf "$out"
 mkdir -p "$out"
-wineboot -i > /dev/null 2>&1
-wineserver -w
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+wine_prefix "$out/wine-prefix"
 
 # board DIR ONE_STEP PORTS FAULT [EDIT]: a fresh demo board; Config.ini in one-step mode or
 # not (1/0) and with the downstream ports or the host alone (1/0); FAULT, a line for the host
@@ -133,8 +124,7 @@ for flash in host port1 port2; do
   cmp -s "$driver/$flash.flash" "$out/files-host-cli/$flash.flash" \
     || fail "through the AMD stand-in: $flash flash differs from the command-line run's"
 done
-run_part() { without_times "$1" | sed -n '/^Start VEXA ISP/,$p'; }
-diff <(run_part "$driver/VexaISP.log") <(run_part "$out/files-host-cli/VexaISP.log") \
+diff <(run_log "$driver/VexaISP.log") <(run_log "$out/files-host-cli/VexaISP.log") \
   || fail "through the AMD stand-in: the dialog's log differs from the command-line tool's"
 
 wineserver -k || true

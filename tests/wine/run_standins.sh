@@ -14,17 +14,11 @@ exe="$build/frontends/cli/vexaisp.exe"
 work="$(mktemp -d)"
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=tests/wine/wine_test_common.sh
+source "$here/wine_test_common.sh"
 unset DISPLAY
+wine_prefix "$work/prefix"
 system32="$WINEPREFIX/drive_c/windows/system32"
-wine wineboot --init >/dev/null 2>&1
-wineserver -w
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # A fresh demo board in folder $1, on the old firmware: a copy of one made once, since its
 # images are the same every time and each takes a Wine start to write.
@@ -51,10 +45,6 @@ run_tool() {
   # Each command starts the log afresh; the update's is kept for the comparison.
   case " $* " in *" update "*) cp "$dir/VexaISP.log" "$dir/update.log" ;; esac
 }
-
-# The run's part of an update log (the header and adapter report name the transport), without
-# time stamps and carriage returns.
-run_log() { sed -n -e 's/\r$//' -e 's/^\[[0-9:.]*\] //' -e '/^Start VEXA ISP/,$p' "$1"; }
 
 # The Intel stand-in's class (the id cui_standin.cpp answers to), registered for the driver's
 # ProgID as the driver's installer does, and its keys' removal. The 64-bit regedit writes the
@@ -119,7 +109,7 @@ vendor_run() {
   unset VEXA_STANDIN_BOARD
   grep -qF "Graphics Adapter: $adapter" "$dir/out.txt" || fail "$name: detect did not choose $adapter"
   [ "$(cat "$dir/code.txt")" = "$(cat "$work/sim/code.txt")" ] ||
-    fail "$name: exit codes $(echo $(cat "$dir/code.txt")), simulator $(echo $(cat "$work/sim/code.txt"))"
+    fail "$name: exit codes $(paste -sd" " "$dir/code.txt"), simulator $(paste -sd" " "$work/sim/code.txt")"
   local flash
   for flash in host port1 port2; do
     cmp -s "$dir/$flash.flash" "$work/sim/$flash.flash" || fail "$name: $flash flash differs from the simulator run's"
