@@ -18,7 +18,7 @@ using testing::AckReply;
 using testing::Bytes;
 using testing::NullMessage;
 
-constexpr uint8_t kAddr = 0x6E;
+constexpr uint8_t kChipAddr = 0x6E;
 constexpr int32_t kQuery = static_cast<int32_t>(ProbeMode::kDdc2biQuery);
 constexpr int32_t kBranchId = static_cast<int32_t>(ProbeMode::kBranchIdCheck);
 const std::vector<uint8_t> kQueryFrame = Bytes("51 85 C2 00 00 03 0A 71");
@@ -81,7 +81,7 @@ void PrintTo(const ProbeVariant& variant, std::ostream* out) {
 
 class ProbePortTest : public ::testing::TestWithParam<ProbeVariant> {
  protected:
-  int32_t Probe(int32_t mode, uint8_t addr = kAddr) {
+  int32_t Probe(int32_t mode, uint8_t addr = kChipAddr) {
     return ProbePort(gfx_, clock_, record_, GetParam().traits, IspChipProbe(), mode, addr);
   }
 
@@ -130,36 +130,38 @@ TEST_P(ProbePortTest, WrongAcknowledgeBytesAreRejected) {
                         Case{"6E 85 C2 00 00 03 0C 77", "Checksum error!"}}) {
     SCOPED_TRACE(c.reply);
     TimedScriptedGfx gfx(clock_);
-    gfx.ExpectDdcWrite(kAddr, kQueryFrame).ExpectDdcRead(kAddr, Bytes(c.reply));
+    gfx.ExpectDdcWrite(kChipAddr, kQueryFrame).ExpectDdcRead(kChipAddr, Bytes(c.reply));
     ErrorRecord record;
-    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, IspChipProbe(), kQuery, kAddr), 7);
+    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, IspChipProbe(), kQuery, kChipAddr),
+              7);
     EXPECT_EQ(record.code(), 0);
     EXPECT_EQ(record.text(), c.text);
   }
 }
 
 TEST_P(ProbePortTest, NullMessageEndsOnlyTheProbesThatTestForIt) {
-  gfx_.ExpectDdcWrite(kAddr, kQueryFrame).ExpectDdcRead(kAddr, NullMessage(kAddr));
+  gfx_.ExpectDdcWrite(kChipAddr, kQueryFrame).ExpectDdcRead(kChipAddr, NullMessage(kChipAddr));
   if (GetParam().stopsOnNullMessage) {
     EXPECT_EQ(Probe(kQuery), 7);
     EXPECT_EQ(record_.text(), "Got NULL msg!");
   } else {
-    gfx_.ExpectDdcRead(kAddr, AckReply(kAddr));
+    gfx_.ExpectDdcRead(kChipAddr, AckReply(kChipAddr));
     EXPECT_EQ(Probe(kQuery), 0);
     EXPECT_EQ(record_.text(), "");
   }
 }
 
 TEST_P(ProbePortTest, LongReplyStopsPollingAndIsRejected) {
-  gfx_.ExpectDdcWrite(kAddr, kQueryFrame).ExpectDdcRead(kAddr, Bytes("6E 86 C2 00 00 03 0C 00 76"));
+  gfx_.ExpectDdcWrite(kChipAddr, kQueryFrame)
+      .ExpectDdcRead(kChipAddr, Bytes("6E 86 C2 00 00 03 0C 00 76"));
   EXPECT_EQ(Probe(kQuery), 7);
   EXPECT_EQ(record_.text(), GetParam().wrongLengthText);
 }
 
 TEST_P(ProbePortTest, OnlyShortRepliesExhaustThePollingAndAreRejected) {
   const ProbeVariant& v = GetParam();
-  gfx_.ExpectDdcWrite(kAddr, kQueryFrame)
-      .ExpectDdcRead(kAddr, Bytes("6E 81 C2 00"))
+  gfx_.ExpectDdcWrite(kChipAddr, kQueryFrame)
+      .ExpectDdcRead(kChipAddr, Bytes("6E 81 C2 00"))
       .Times(v.readCount);
   EXPECT_EQ(Probe(kQuery), 7);
   EXPECT_EQ(record_.text(), v.wrongLengthText);
@@ -169,8 +171,8 @@ TEST_P(ProbePortTest, OnlyShortRepliesExhaustThePollingAndAreRejected) {
 
 TEST_P(ProbePortTest, FailedReadsAreRetriedAndTheLastOneDecides) {
   const ProbeVariant& v = GetParam();
-  gfx_.ExpectDdcWrite(kAddr, kQueryFrame)
-      .ExpectDdcRead(kAddr, {}, gfx_status::kVendorCallFailed)
+  gfx_.ExpectDdcWrite(kChipAddr, kQueryFrame)
+      .ExpectDdcRead(kChipAddr, {}, gfx_status::kVendorCallFailed)
       .Times(v.readCount);
   EXPECT_EQ(Probe(kQuery), v.allReadsFailedResult);
   EXPECT_EQ(record_.text(), "");
@@ -179,7 +181,7 @@ TEST_P(ProbePortTest, FailedReadsAreRetriedAndTheLastOneDecides) {
 }
 
 TEST_P(ProbePortTest, FailedQueryWriteIsTheResult) {
-  gfx_.ExpectDdcWrite(kAddr, kQueryFrame, gfx_status::kVendorCallFailed);
+  gfx_.ExpectDdcWrite(kChipAddr, kQueryFrame, gfx_status::kVendorCallFailed);
   EXPECT_EQ(Probe(kQuery), gfx_status::kVendorCallFailed);
   EXPECT_EQ(clock_.Elapsed(), std::chrono::milliseconds(GetParam().writeAtMs));
 }
@@ -204,8 +206,9 @@ TEST_P(ProbePortTest, BranchIdMustNameTheChip) {
     testing::ScriptedGfx gfx;
     gfx.ExpectNativeRead(0x503, Bytes(c.id));
     ErrorRecord record;
-    EXPECT_EQ(ProbePort(gfx, clock_, record, GetParam().traits, IspChipProbe(), kBranchId, kAddr),
-              c.result);
+    EXPECT_EQ(
+        ProbePort(gfx, clock_, record, GetParam().traits, IspChipProbe(), kBranchId, kChipAddr),
+        c.result);
     EXPECT_EQ(record.text(), c.text);
     EXPECT_EQ(record.code(), c.result == 0 ? 0 : GetParam().branchIdRecordCode);
   }

@@ -4,12 +4,10 @@
 
 #include "frontends/model/control_layout.h"
 #include "frontends/model/dialog_templates.h"
+#include "tests/frontends/model/shell_dlg_units.h"
 
 namespace vexa::ui {
 namespace {
-
-// The base units Windows gives 8-point "MS Shell Dlg" at 96 DPI.
-constexpr DialogBaseUnits kShellDlg8{6, 13};
 
 TEST(DialogUnits, BaseUnitsRoundTheAverageLetterWidth) {
   // 52 letters 286 pixels wide: 11 per pair of letters, 5.5 per letter, rounded up to 6.

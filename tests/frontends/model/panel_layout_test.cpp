@@ -9,13 +9,10 @@
 #include "frontends/model/dialog_templates.h"
 #include "frontends/model/file_panel_layout.h"
 #include "frontends/model/main_layout.h"
+#include "tests/frontends/model/shell_dlg_units.h"
 
 namespace vexa::ui {
 namespace {
-
-// Windows' base units of the templates' font, so the pixel offsets are those the tool was
-// drawn with.
-constexpr DialogBaseUnits kShellDlg8{6, 13};
 
 Configuration ConfigWith(std::array<bool, kTargetCount> firmware) {
   Configuration config;

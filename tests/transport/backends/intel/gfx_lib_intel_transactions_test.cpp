@@ -192,32 +192,39 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Every failing request is recorded with its operation's text, "(LS-PCON)" for the LS-PCON
 // record, and the driver's code, whose name ends the text.
-enum class Operation { kDdcWrite, kDdcReadLengthBytes, kDdcReadData, kNativeWrite, kNativeRead };
+enum class RequestOperation {
+  kDdcWrite,
+  kDdcReadLengthBytes,
+  kDdcReadData,
+  kNativeWrite,
+  kNativeRead
+};
 
-struct FailureCase {
+struct RequestFailureCase {
   const char* name;
-  friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+  friend void PrintTo(const RequestFailureCase& c, std::ostream* os) { *os << c.name; }
   uint32_t deviceId;
-  Operation operation;
+  RequestOperation operation;
   SimCuiFault fault;
   int32_t code;
   const char* text;
 };
 
-class RequestFailures : public IntelBoardTest, public ::testing::WithParamInterface<FailureCase> {
+class RequestFailures : public IntelBoardTest,
+                        public ::testing::WithParamInterface<RequestFailureCase> {
  protected:
-  int32_t Run(Operation operation) {
+  int32_t Run(RequestOperation operation) {
     std::array<uint8_t, kMaxDdcReplySize> buffer{};
     int32_t length = 0;
     switch (operation) {
-      case Operation::kDdcWrite:
+      case RequestOperation::kDdcWrite:
         return intel.DdcAuxWrite(0x6E, buffer.data(), 8);
-      case Operation::kDdcReadLengthBytes:
-      case Operation::kDdcReadData:
+      case RequestOperation::kDdcReadLengthBytes:
+      case RequestOperation::kDdcReadData:
         return intel.DdcAuxRead(0x6E, buffer.data(), &length);
-      case Operation::kNativeWrite:
+      case RequestOperation::kNativeWrite:
         return intel.NativeAuxWrite(0x20000, buffer.data(), 4);
-      case Operation::kNativeRead:
+      case RequestOperation::kNativeRead:
         return intel.NativeAuxRead(0x503, buffer.data(), 4);
     }
     return -1;
@@ -225,13 +232,13 @@ class RequestFailures : public IntelBoardTest, public ::testing::WithParamInterf
 };
 
 TEST_P(RequestFailures, RecordTheOperationAndTheDriversCode) {
-  const FailureCase& c = GetParam();
+  const RequestFailureCase& c = GetParam();
   Select(c.deviceId);
-  if (c.operation == Operation::kDdcReadData) {
+  if (c.operation == RequestOperation::kDdcReadData) {
     const auto query = Bytes("51 85 C2 00 00 03 0A 71");
     ASSERT_EQ(intel.DdcAuxWrite(0x6E, query.data(), 8), 0);
   }
-  driver.InjectFault(c.fault, 1, c.operation == Operation::kDdcReadData ? 1 : 0);
+  driver.InjectFault(c.fault, 1, c.operation == RequestOperation::kDdcReadData ? 1 : 0);
 
   EXPECT_EQ(Run(c.operation), gfx_status::kVendorCallFailed);
   EXPECT_EQ(intel.GetErrorCode(), c.code);
@@ -241,79 +248,80 @@ TEST_P(RequestFailures, RecordTheOperationAndTheDriversCode) {
 INSTANTIATE_TEST_SUITE_P(
     Operations, RequestFailures,
     ::testing::Values(
-        FailureCase{"DdcWrite",
-                    kDpDisplay,
-                    Operation::kDdcWrite,
-                    {0, 71},
-                    71,
-                    "DDC-AUX-Write: failed! (AUX timeout)"},
-        FailureCase{"DdcWriteLsPcon",
-                    0x0E,
-                    Operation::kDdcWrite,
-                    {0, 71},
-                    71,
-                    "DDC-AUX-Write (LS-PCON): failed! (AUX timeout)"},
-        FailureCase{"DdcReadLengthBytes",
-                    kDpDisplay,
-                    Operation::kDdcReadLengthBytes,
-                    {0, 69},
-                    69,
-                    "DDC-AUX-Read: Reading len bytes failed! (invalid AUX data size)"},
-        FailureCase{"DdcReadLengthBytesLsPcon",
-                    0x0E,
-                    Operation::kDdcReadLengthBytes,
-                    {0, 69},
-                    69,
-                    "DDC-AUX-Read (LS-PCON): Reading len bytes failed! (invalid AUX data size)"},
-        FailureCase{"DdcReadData",
-                    kDpDisplay,
-                    Operation::kDdcReadData,
-                    {0, 72},
-                    72,
-                    "DDC-AUX-Read: Reading data failed! (AUX incomplete write)"},
-        FailureCase{"DdcReadDataLsPcon",
-                    0x0E,
-                    Operation::kDdcReadData,
-                    {0, 72},
-                    72,
-                    "DDC-AUX-Read (LS-PCON): Reading data failed! (AUX incomplete write)"},
-        FailureCase{"NativeWrite",
-                    kDpDisplay,
-                    Operation::kNativeWrite,
-                    {0, 37},
-                    37,
-                    "Native-AUX-Write: failed! (I_CUI_Failure)"},
-        FailureCase{"NativeWriteLsPcon",
-                    0x0E,
-                    Operation::kNativeWrite,
-                    {0, 37},
-                    37,
-                    "Native-AUX-Write (LS-PCON): failed! (I_CUI_Failure)"},
-        FailureCase{"NativeRead",
-                    kDpDisplay,
-                    Operation::kNativeRead,
-                    {0, 200},
-                    200,
-                    "Native-AUX-Read: failed! (Err code: 0x00C8)"},
-        FailureCase{"NativeReadLsPcon",
-                    0x0E,
-                    Operation::kNativeRead,
-                    {0, 80},
-                    80,
-                    "Native-AUX-Read (LS-PCON): failed! (unsupported version)"},
+        RequestFailureCase{"DdcWrite",
+                           kDpDisplay,
+                           RequestOperation::kDdcWrite,
+                           {0, 71},
+                           71,
+                           "DDC-AUX-Write: failed! (AUX timeout)"},
+        RequestFailureCase{"DdcWriteLsPcon",
+                           0x0E,
+                           RequestOperation::kDdcWrite,
+                           {0, 71},
+                           71,
+                           "DDC-AUX-Write (LS-PCON): failed! (AUX timeout)"},
+        RequestFailureCase{"DdcReadLengthBytes",
+                           kDpDisplay,
+                           RequestOperation::kDdcReadLengthBytes,
+                           {0, 69},
+                           69,
+                           "DDC-AUX-Read: Reading len bytes failed! (invalid AUX data size)"},
+        RequestFailureCase{
+            "DdcReadLengthBytesLsPcon",
+            0x0E,
+            RequestOperation::kDdcReadLengthBytes,
+            {0, 69},
+            69,
+            "DDC-AUX-Read (LS-PCON): Reading len bytes failed! (invalid AUX data size)"},
+        RequestFailureCase{"DdcReadData",
+                           kDpDisplay,
+                           RequestOperation::kDdcReadData,
+                           {0, 72},
+                           72,
+                           "DDC-AUX-Read: Reading data failed! (AUX incomplete write)"},
+        RequestFailureCase{"DdcReadDataLsPcon",
+                           0x0E,
+                           RequestOperation::kDdcReadData,
+                           {0, 72},
+                           72,
+                           "DDC-AUX-Read (LS-PCON): Reading data failed! (AUX incomplete write)"},
+        RequestFailureCase{"NativeWrite",
+                           kDpDisplay,
+                           RequestOperation::kNativeWrite,
+                           {0, 37},
+                           37,
+                           "Native-AUX-Write: failed! (I_CUI_Failure)"},
+        RequestFailureCase{"NativeWriteLsPcon",
+                           0x0E,
+                           RequestOperation::kNativeWrite,
+                           {0, 37},
+                           37,
+                           "Native-AUX-Write (LS-PCON): failed! (I_CUI_Failure)"},
+        RequestFailureCase{"NativeRead",
+                           kDpDisplay,
+                           RequestOperation::kNativeRead,
+                           {0, 200},
+                           200,
+                           "Native-AUX-Read: failed! (Err code: 0x00C8)"},
+        RequestFailureCase{"NativeReadLsPcon",
+                           0x0E,
+                           RequestOperation::kNativeRead,
+                           {0, 80},
+                           80,
+                           "Native-AUX-Read (LS-PCON): failed! (unsupported version)"},
         // A failed call is a failure even when the driver left the error word 0.
-        FailureCase{"FailedCallWithoutErrorWord",
-                    kDpDisplay,
-                    Operation::kNativeRead,
-                    {kEFail, 0},
-                    kEFail,
-                    "Native-AUX-Read: failed! (Err code: 0x4005)"},
-        FailureCase{"FailedCallWithErrorWord",
-                    kDpDisplay,
-                    Operation::kNativeRead,
-                    {kEFail, 71},
-                    71,
-                    "Native-AUX-Read: failed! (AUX timeout)"}),
+        RequestFailureCase{"FailedCallWithoutErrorWord",
+                           kDpDisplay,
+                           RequestOperation::kNativeRead,
+                           {kEFail, 0},
+                           kEFail,
+                           "Native-AUX-Read: failed! (Err code: 0x4005)"},
+        RequestFailureCase{"FailedCallWithErrorWord",
+                           kDpDisplay,
+                           RequestOperation::kNativeRead,
+                           {kEFail, 71},
+                           71,
+                           "Native-AUX-Read: failed! (AUX timeout)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IntelBoardTest, RequestsWithoutTheDriverObjectFailWithCodeMinusOne) {

@@ -234,9 +234,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Each operation's record after a failure: the code and text it leaves, and the requests made
 // up to the failure.
-struct FailureCase {
+struct OperationFailureCase {
   const char* name;
-  friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+  friend void PrintTo(const OperationFailureCase& c, std::ostream* os) { *os << c.name; }
   std::function<int32_t(GfxLib&)> run;
   std::vector<SimNvAuxAnswer> answers;
   int32_t result;
@@ -245,10 +245,11 @@ struct FailureCase {
   const char* text;
 };
 
-class NvidiaFailures : public NvidiaTransfer, public ::testing::WithParamInterface<FailureCase> {};
+class NvidiaFailures : public NvidiaTransfer,
+                       public ::testing::WithParamInterface<OperationFailureCase> {};
 
 TEST_P(NvidiaFailures, AreRecorded) {
-  const FailureCase& c = GetParam();
+  const OperationFailureCase& c = GetParam();
   nvapi->QueueAuxAnswers(c.answers);
   EXPECT_EQ(c.run(*nvidia), c.result);
   EXPECT_EQ(Calls().size(), c.requests);
@@ -276,63 +277,63 @@ int32_t ReadDdc(GfxLib& gfx) {
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, NvidiaFailures,
-    ::testing::Values(FailureCase{"DdcWrite",
-                                  WriteDdc40,
-                                  {Answers({}), Reply(kNack)},
-                                  gfx_status::kVendorCallFailed,
-                                  2,
-                                  1,
-                                  "DdcAuxWrite... failed!"},
-                      FailureCase{"NativeWrite",
-                                  WriteNative40,
-                                  {Answers({}), Answers({}), Fails(kError)},
-                                  gfx_status::kVendorCallFailed,
-                                  3,
-                                  kError,
-                                  "NativeAuxWrite... failed!"},
-                      FailureCase{"NativeRead",
-                                  ReadNative40,
-                                  {Reply(kNack)},
-                                  gfx_status::kVendorCallFailed,
-                                  1,
-                                  1,
-                                  "NativeAuxRead... failed!"},
-                      FailureCase{"DdcLengthBytes",
-                                  ReadDdc,
-                                  {Reply(kNack)},
-                                  gfx_status::kVendorCallFailed,
-                                  1,
-                                  1,
-                                  "Reading 2 length-bytes failed"},
+    ::testing::Values(OperationFailureCase{"DdcWrite",
+                                           WriteDdc40,
+                                           {Answers({}), Reply(kNack)},
+                                           gfx_status::kVendorCallFailed,
+                                           2,
+                                           1,
+                                           "DdcAuxWrite... failed!"},
+                      OperationFailureCase{"NativeWrite",
+                                           WriteNative40,
+                                           {Answers({}), Answers({}), Fails(kError)},
+                                           gfx_status::kVendorCallFailed,
+                                           3,
+                                           kError,
+                                           "NativeAuxWrite... failed!"},
+                      OperationFailureCase{"NativeRead",
+                                           ReadNative40,
+                                           {Reply(kNack)},
+                                           gfx_status::kVendorCallFailed,
+                                           1,
+                                           1,
+                                           "NativeAuxRead... failed!"},
+                      OperationFailureCase{"DdcLengthBytes",
+                                           ReadDdc,
+                                           {Reply(kNack)},
+                                           gfx_status::kVendorCallFailed,
+                                           1,
+                                           1,
+                                           "Reading 2 length-bytes failed"},
                       // A driver without the AUX call shows on the first DDC read.
-                      FailureCase{"DdcLengthBytesWithoutAuxCall",
-                                  ReadDdc,
-                                  {Fails(kNoImplementation)},
-                                  gfx_status::kVendorCallFailed,
-                                  1,
-                                  kNoImplementation,
-                                  "NVAPI not implemented!"},
-                      FailureCase{"DdcReplyRest",
-                                  ReadDdc,
-                                  {Answers({0x6E, 0x85}), Reply(kNack)},
-                                  gfx_status::kVendorCallFailed,
-                                  2,
-                                  1,
-                                  "DdcAuxRead... failed!"},
-                      FailureCase{"DdcReplyTooShort",
-                                  ReadDdc,
-                                  {Answers({0x6E, 0x7D})},
-                                  gfx_status::kReplyRejected,
-                                  1,
-                                  0,
-                                  "Reply size (0) not correct!"},
-                      FailureCase{"DdcReplyFromAnotherAddress",
-                                  ReadDdc,
-                                  {Answers({0x6F, 0x85})},
-                                  gfx_status::kReplyRejected,
-                                  1,
-                                  0,
-                                  "Reply format not correct! (data[0] = 0x6F)"}),
+                      OperationFailureCase{"DdcLengthBytesWithoutAuxCall",
+                                           ReadDdc,
+                                           {Fails(kNoImplementation)},
+                                           gfx_status::kVendorCallFailed,
+                                           1,
+                                           kNoImplementation,
+                                           "NVAPI not implemented!"},
+                      OperationFailureCase{"DdcReplyRest",
+                                           ReadDdc,
+                                           {Answers({0x6E, 0x85}), Reply(kNack)},
+                                           gfx_status::kVendorCallFailed,
+                                           2,
+                                           1,
+                                           "DdcAuxRead... failed!"},
+                      OperationFailureCase{"DdcReplyTooShort",
+                                           ReadDdc,
+                                           {Answers({0x6E, 0x7D})},
+                                           gfx_status::kReplyRejected,
+                                           1,
+                                           0,
+                                           "Reply size (0) not correct!"},
+                      OperationFailureCase{"DdcReplyFromAnotherAddress",
+                                           ReadDdc,
+                                           {Answers({0x6F, 0x85})},
+                                           gfx_status::kReplyRejected,
+                                           1,
+                                           0,
+                                           "Reply format not correct! (data[0] = 0x6F)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NvidiaTransfer, EveryTransactionStartsWithAClearRecord) {
