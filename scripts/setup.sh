@@ -9,7 +9,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 target="${1:-default}"
 shift || true
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libcli11-dev
+packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libcli11-dev
   g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev file wine wine64 fonts-wine xvfb)
 
 missing=()

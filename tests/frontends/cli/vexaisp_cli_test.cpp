@@ -15,6 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The built tool: VEXAISP_PATH is its path from this test executable's folder.
+std::string ToolPath() {
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  return (self.parent_path() / VEXAISP_PATH).lexically_normal().string();
+}
+
 struct RunResult {
   int exitCode = -1;
   std::string out;
@@ -63,10 +69,9 @@ class VexaispCliTest : public ::testing::Test {
   }
 
   RunResult Run(const std::string& args) {
-    const std::string command = "cd '" + dir_.path().string() +
-                                "' && '" VEXAISP_PATH
-                                "' --config Config.ini --simulate board.ini " +
-                                args + " < /dev/null > out.txt 2> err.txt";
+    const std::string command = "cd '" + dir_.path().string() + "' && '" + ToolPath() +
+                                "' --config Config.ini --simulate board.ini " + args +
+                                " < /dev/null > out.txt 2> err.txt";
     RunResult result;
     const int status = std::system(command.c_str());
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
