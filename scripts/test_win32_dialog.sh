@@ -35,11 +35,12 @@ wine_prefix "$out/wine-prefix"
 
 # board DIR ONE_STEP PORTS FAULT [EDIT]: a fresh demo board; Config.ini in one-step mode or
 # not (1/0) and with the downstream ports or the host alone (1/0); FAULT, a line for the host
-# chip's section of the board file; EDIT, a sed expression for Config.ini. The host's new firmware gets a name outside ASCII, which
-# the dialog must carry through its UTF-16 boundary.
+# chip's section of the board file; EDIT, a sed expression for Config.ini. The host's new
+# firmware gets a name outside ASCII, which the dialog must carry through its UTF-16
+# boundary. DATA_BYTES, when set, limits the images' data (see make_demo_board.sh).
 board() {
   rm -rf "$1"
-  "$root/sim/demo/make_demo_board.sh" "$1" "$build/tools/vexa-mkimage" > /dev/null
+  "$root/sim/demo/make_demo_board.sh" "$1" "$build/tools/vexa-mkimage" "${DATA_BYTES:-}" > /dev/null
   mv "$1/host-new.bin" "$1/host-neu-ä.bin"
   sed -i 's/host-new\.bin/host-neu-ä.bin/' "$1/Config.ini"
   [[ $3 == 1 ]] || sed -i '/P[12] *=/d' "$1/Config.ini"
@@ -108,11 +109,11 @@ diff <(without_times "$out/files-all-run/wine/VexaISP.log") \
 # A run through a driver instead of the simulator: the AMD stand-in in the prefix's system
 # folder, as a user's driver, answers from the board. The dialog must end in success with the
 # command-line run's flash contents and run log; the header and the adapter report name the
-# driver, so the logs compare from the run's start. The host alone, since every transfer
-# through Wine and the driver takes real time.
+# driver, so the logs compare from the run's start. The host alone, with 32 KiB of data in
+# each image, since every transfer through Wine and the driver takes real time.
 driver="$out/files-host-amd-standin"
-cli_update "$out/files-host-cli" 0 0
-board "$driver" 0 0 ""
+DATA_BYTES=0x8000 cli_update "$out/files-host-cli" 0 0
+DATA_BYTES=0x8000 board "$driver" 0 0 ""
 system32="$WINEPREFIX/drive_c/windows/system32"
 cp "$windows/tests/wine/standins/atiadlxx.dll" "$system32/"
 (cd "$driver" && VEXA_STANDIN_BOARD="Z:${driver//\//\\}\\board.ini" wine "$gui" --config Config.ini \

@@ -4,12 +4,16 @@
 # (*-driver.bin) and the tool's Config.ini naming those drivers and new images. Flash files
 # left from an earlier demo are removed, so the board starts from the old firmware again.
 #
-# Usage: make_demo_board.sh OUTDIR [path to vexa-mkimage]
+# Usage: make_demo_board.sh OUTDIR [path to vexa-mkimage [DATA_BYTES]]
+#   DATA_BYTES limits each image's application data (the rest stays blank and is skipped by
+#   the update), so that an update in real time takes seconds instead of a minute.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-out="${1:?usage: make_demo_board.sh OUTDIR [vexa-mkimage]}"
+out="${1:?usage: make_demo_board.sh OUTDIR [vexa-mkimage [DATA_BYTES]]}"
 mkimage="${2:-$here/../../build/tools/vexa-mkimage}"
+data=()
+[[ -z "${3:-}" ]] || data=(--data "$3")
 
 mkdir -p "$out"
 rm -f "$out"/*.flash
@@ -19,8 +23,9 @@ cp "$here/board.ini" "$out/board.ini"
 make_chip() {
   local name="$1" chip="$2" old="$3" new="$4"
   shift 4
-  "$mkimage" bin --chip "$chip" --version "$old" --seed 1 --out "$out/$name-old.bin"
-  "$mkimage" bin --chip "$chip" --version "$new" --seed 2 "$@" --out "$out/$name-new.bin"
+  "$mkimage" bin --chip "$chip" --version "$old" --seed 1 "${data[@]}" --out "$out/$name-old.bin"
+  "$mkimage" bin --chip "$chip" --version "$new" --seed 2 "${data[@]}" "$@" \
+    --out "$out/$name-new.bin"
   "$mkimage" driver --chip "$chip" --out "$out/$name-driver.bin"
 }
 

@@ -21,14 +21,16 @@ wine_prefix "$work/prefix"
 system32="$WINEPREFIX/drive_c/windows/system32"
 
 # A fresh demo board in folder $1, on the old firmware: a copy of one made once, since its
-# images are the same every time and each takes a Wine start to write.
+# images are the same every time and each takes a Wine start to write. Each image holds 32 KiB
+# of data, the rest blank, since every update through a stand-in runs in real time: every kind
+# of transaction is made as for a full image, in seconds instead of a minute.
 make_board() {
   local template="$work/demo-board"
   if [ ! -d "$template" ]; then
     local mkimage="$work/mkimage"
     printf '#!/bin/sh\nexec wine %q "$@"\n' "$build/tools/vexa-mkimage.exe" >"$mkimage"
     chmod +x "$mkimage"
-    "$root/sim/demo/make_demo_board.sh" "$template" "$mkimage" >/dev/null
+    "$root/sim/demo/make_demo_board.sh" "$template" "$mkimage" 0x8000 >/dev/null
   fi
   cp -r "$template" "$1"
 }
@@ -123,7 +125,7 @@ vendor_run() {
 # The Intel driver's other record layout, on a copy of the board the Intel run updated: behind
 # the LS-PCON device, found once the display's own channel does not answer, the chips show the
 # new firmware as the simulator run's last "versions" does. No update through it: that would
-# repeat the requests above in the other record for two more minutes.
+# repeat the requests above in the other record.
 ls_pcon_run() {
   local dir="$work/intel-ls-pcon"
   cp -r "$work/intel" "$dir"
