@@ -2,8 +2,8 @@
 # Sets up, builds and runs every test: once in a normal build (GCC), whose Debian package is
 # then built and checked; the Windows cross-build of the tool and its ZIP, whose dialog and
 # whose tool against stand-in vendor drivers then run under Wine alongside the builds that
-# follow (they mostly wait on Wine and the real-time board); once under AddressSanitizer and
-# UndefinedBehaviorSanitizer; once under ThreadSanitizer; once built with clang; then each fuzz
+# follow (they mostly wait on Wine and the real-time board); once with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer; once under ThreadSanitizer; then each fuzz
 # target runs briefly. Each build is a preset of CMakePresets.json. Warnings are errors in
 # every build here.
 # Prints how long each stage took; fails when any test or build fails.
@@ -126,17 +126,15 @@ background_stage "Windows dialog (Wine)" \
 # The Windows tool under Wine against stand-in vendor drivers, installed as a user's would be.
 background_stage "Wine (stand-in drivers)" "$root/tests/wine/run_standins.sh" "$root/build-windows"
 
-stage "build (ASan+UBSan)" build sanitize
-stage "tests (ASan+UBSan)" run_tests sanitize
+# clang, so that a GCC-only construct cannot land, with AddressSanitizer and
+# UndefinedBehaviorSanitizer; its sources compile one by one, so that a source lacking an
+# include fails here.
+stage "build (clang, ASan+UBSan)" build sanitize
+stage "tests (clang, ASan+UBSan)" run_tests sanitize
 
 # The worker thread against the front ends' polling; Qt itself is not instrumented.
 stage "build (ThreadSanitizer)" build tsan
 stage "tests (ThreadSanitizer)" run_tests tsan
-
-# clang as well, so that a GCC-only construct cannot land; its test sources compile one by
-# one, so that a test file lacking an include fails here.
-stage "build (clang)" build clang
-stage "tests (clang)" run_tests clang
 
 # Each fuzz target for a short, fixed time on top of its corpus (the corpora also run as
 # tests in every build above).
